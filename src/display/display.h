@@ -1,0 +1,69 @@
+// Display output: opening a display of the show's size, presenting one
+// frame per loop turn, and tearing it down. The work that touches a real
+// window system lives in a back end (one file under src/platform each),
+// reached through the small table of functions below; everything else,
+// converter choice and the row loop, is the same for every back end.
+#pragma once
+
+#include <cstdint>
+
+#include "display/convert.h"
+
+namespace zelvik {
+
+// Pixel format as a back end reports it.
+inline constexpr uint32_t kPixelFormatRgbFlag = 0x40;
+struct ReportedPixelFormat {
+    uint32_t flags;  // kPixelFormatRgbFlag when the format is RGB
+    uint32_t bitCount;
+    uint32_t redMask;
+    uint32_t greenMask;
+    uint32_t blueMask;
+};
+
+struct LockedSurface {
+    uint8_t* pixels;  // first byte of row 0
+    int32_t pitch;    // bytes from one row to the next
+};
+
+struct DisplayBackend {
+    const char* name;
+    // Creates the window/surface for width x height pixels; 1 ok, 0 failure.
+    int (*open)(const char* title, int32_t width, int32_t height);
+    // Reports the back buffer's pixel format; 1 ok, 0 failure.
+    int (*getPixelFormat)(ReportedPixelFormat* format);
+    // Delivers pending window-system events to the show (may not return:
+    // Escape and close end the process from here).
+    void (*pumpMessages)();
+    // Gives lost surfaces back their memory; called every active frame.
+    void (*restore)();
+    // Locks the back buffer for writing; 1 ok, 0 failure.
+    int (*lock)(LockedSurface* surface);
+    void (*unlock)(uint8_t* pixels);
+    // Shows the back buffer.
+    void (*flip)();
+    void (*sleep)(uint32_t milliseconds);
+    // Screen saver on (1) or off (0).
+    void (*setScreenSaver)(int enabled);
+    // Releases everything open() made.
+    void (*close)();
+};
+
+// Non-zero while the show's window is active (focused); frames are drawn
+// only then.
+extern int32_t AppActive;
+
+extern int32_t DisplayWidth;
+extern int32_t DisplayHeight;
+extern RowConverter ActiveRowConverter;
+
+// Chooses the back end InitDisplay will use (the capture tool and tests use
+// the off-screen surface, the show its window).
+void UseDisplayBackend(const DisplayBackend* backend);
+const DisplayBackend* CurrentDisplayBackend();
+
+int InitDisplay(const char* name, int32_t width, int32_t height);
+int PresentFrame(const uint32_t* frame);
+void ShutdownDisplay();
+
+}  // namespace zelvik

@@ -1,0 +1,13 @@
+#include "scenes/scenes.h"
+
+namespace zelvik {
+
+void ZeroSceneState()
+{
+    ZeroCreditState();
+    ZeroTorusState();
+    ZeroPlasmaState();
+    ZeroFinaleState();
+}
+
+}  // namespace zelvik

@@ -1,0 +1,291 @@
+// zelvik-capture: runs the show without window, sound or dialog, on a fixed
+// frame schedule, and writes the frames it is asked for. The same seed and
+// arguments always give the same files.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "canvas/canvas.h"
+#include "capture/png_writer.h"
+#include "display/display.h"
+#include "driver/random.h"
+#include "driver/timeline.h"
+#include "platform/offscreen_display.h"
+
+namespace {
+
+using namespace zelvik;
+
+constexpr uint32_t kScriptLength = 9935;          // demo clock where the finale starts
+constexpr uint32_t kDefaultUntil = kScriptLength + 1000;  // plus ten seconds of finale
+constexpr int32_t kSurfaceRowPadding = 64;        // a pitch wider than a row, as real surfaces have
+
+struct Options {
+    uint32_t seed = 0;
+    uint32_t fps = 60;
+    bool untilGiven = false;
+    uint32_t until = kDefaultUntil;
+    std::set<uint32_t> at;
+    std::string pngDir;
+    const PixelFormatSpec* format = nullptr;
+    std::string surfaceDir;
+    std::string sheet = "scene1.bmp";
+    bool quiet = false;
+};
+
+void PrintHelp()
+{
+    std::printf(
+        "Usage: zelvik-capture [options]\n"
+        "Runs the show headless and deterministically and writes its frames.\n"
+        "Frame n is drawn at demo clock floor(n * 100 / FPS) (hundredths of a second).\n"
+        "\n"
+        "  --seed N          seed of the random generator, 0 ... 4294967295 (default 0)\n"
+        "  --fps F           frames per second of the schedule, 1 ... 1000 (default 60)\n"
+        "  --until T         last demo clock to draw, in hundredths (default %u:\n"
+        "                    the scripted show plus ten seconds of finale)\n"
+        "  --at T1,T2,...    write only the frames drawn at exactly these demo clocks;\n"
+        "                    without --until, drawing stops after the largest\n"
+        "  --png DIR         write each frame as an 8-bit indexed PNG (canvas indices,\n"
+        "                    palette as colour table) named clock_NNNNNN.png\n"
+        "  --format NAME     pixel format of the off-screen surface: 32, 32-swapped, 24,\n"
+        "                    24-swapped, 565, 565-swapped, 555, 555-swapped\n"
+        "  --surface DIR     present each written frame into the surface of --format and\n"
+        "                    write its pixel rows back to back as clock_NNNNNN.raw\n"
+        "  --sheet PATH      sprite sheet to load (default scene1.bmp)\n"
+        "  --quiet           no progress display\n"
+        "  --help            this text\n"
+        "\n"
+        "Exit status: 0 done, 1 output could not be written, 2 bad arguments.\n",
+        kDefaultUntil);
+}
+
+[[noreturn]] void BadArgument(const std::string& argument, const std::string& why)
+{
+    std::fprintf(stderr, "zelvik-capture: %s: %s (see --help)\n", argument.c_str(), why.c_str());
+    std::exit(2);
+}
+
+bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value)
+{
+    if (*text < '0' || *text > '9') return false;
+    uint64_t result = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        result = result * 10 + static_cast<uint64_t>(*p - '0');
+        if (result > limit) return false;
+    }
+    *value = result;
+    return true;
+}
+
+// True when some frame n of the schedule is drawn at exactly this clock.
+bool ClockIsDrawn(uint32_t clock, uint32_t fps)
+{
+    const uint64_t n = (uint64_t{clock} * fps + 99) / 100;  // first frame at or after the clock
+    return n * 100 / fps == clock;
+}
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options options;
+    std::string formatName;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) BadArgument(argument, "needs a value");
+            return argv[++i];
+        };
+        uint64_t number = 0;
+        if (argument == "--help" || argument == "-h") {
+            PrintHelp();
+            std::exit(0);
+        } else if (argument == "--seed") {
+            const char* text = value();
+            if (!ParseUnsigned(text, UINT32_MAX, &number))
+                BadArgument(argument, std::string("'") + text + "' is not a number 0 ... 4294967295");
+            options.seed = static_cast<uint32_t>(number);
+        } else if (argument == "--fps") {
+            const char* text = value();
+            if (!ParseUnsigned(text, 1000, &number) || number < 1)
+                BadArgument(argument, std::string("'") + text + "' is not a whole number 1 ... 1000");
+            options.fps = static_cast<uint32_t>(number);
+        } else if (argument == "--until") {
+            const char* text = value();
+            if (!ParseUnsigned(text, UINT32_MAX, &number))
+                BadArgument(argument, std::string("'") + text + "' is not a demo clock 0 ... 4294967295");
+            options.until = static_cast<uint32_t>(number);
+            options.untilGiven = true;
+        } else if (argument == "--at") {
+            const std::string list = value();
+            size_t start = 0;
+            while (true) {
+                const size_t comma = list.find(',', start);
+                const std::string item = list.substr(start, comma - start);
+                if (!ParseUnsigned(item.c_str(), UINT32_MAX, &number))
+                    BadArgument(argument, "'" + item + "' is not a demo clock 0 ... 4294967295");
+                options.at.insert(static_cast<uint32_t>(number));
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
+        } else if (argument == "--png") {
+            options.pngDir = value();
+            if (options.pngDir.empty()) BadArgument(argument, "needs a folder");
+        } else if (argument == "--format") {
+            formatName = value();
+            options.format = FindPixelFormat(formatName.c_str());
+            if (options.format == nullptr)
+                BadArgument(argument, "'" + formatName +
+                                          "' is not one of 32, 32-swapped, 24, 24-swapped, 565, "
+                                          "565-swapped, 555, 555-swapped");
+        } else if (argument == "--surface") {
+            options.surfaceDir = value();
+            if (options.surfaceDir.empty()) BadArgument(argument, "needs a folder");
+        } else if (argument == "--sheet") {
+            options.sheet = value();
+        } else if (argument == "--quiet") {
+            options.quiet = true;
+        } else {
+            BadArgument(argument, "unknown option");
+        }
+    }
+    if (!options.surfaceDir.empty() && options.format == nullptr)
+        BadArgument("--surface", "needs --format");
+    if (options.format != nullptr && options.surfaceDir.empty())
+        BadArgument("--format", "needs --surface");
+    if (!options.at.empty() && !options.untilGiven) options.until = *options.at.rbegin();
+    for (uint32_t clock : options.at)
+        if (!ClockIsDrawn(clock, options.fps))
+            BadArgument("--at", "no frame is drawn at demo clock " + std::to_string(clock) +
+                                    " with --fps " + std::to_string(options.fps));
+    return options;
+}
+
+// Creates the folder if needed and makes sure files can be written into it.
+void PrepareFolder(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "zelvik-capture: cannot create folder %s: %s\n", folder.c_str(),
+                     error.message().c_str());
+        std::exit(1);
+    }
+    if (!std::filesystem::is_directory(folder) || access(folder.c_str(), W_OK | X_OK) != 0) {
+        std::fprintf(stderr, "zelvik-capture: cannot write into folder %s: %s\n", folder.c_str(),
+                     std::filesystem::is_directory(folder) ? std::strerror(errno)
+                                                           : "not a folder");
+        std::exit(1);
+    }
+}
+
+std::string FrameName(const std::string& folder, uint32_t clock, const char* extension)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "clock_%06" PRIu32 ".%s", clock, extension);
+    return (std::filesystem::path(folder) / name).string();
+}
+
+[[noreturn]] void WriteFailed(const std::string& path, const std::string& why)
+{
+    std::fprintf(stderr, "zelvik-capture: cannot write %s: %s\n", path.c_str(), why.c_str());
+    std::exit(1);
+}
+
+void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
+{
+    // Rows back to back, without the surface's pitch padding.
+    const int32_t rowBytes = OffscreenSurfaceRowBytes();
+    const int32_t pitch = OffscreenSurfacePitch();
+    const uint8_t* surface = OffscreenSurfacePixels();
+    for (int32_t y = 0; y < OffscreenSurfaceHeight(); ++y)
+        std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
+                    surface + static_cast<size_t>(y) * pitch, static_cast<size_t>(rowBytes));
+    const std::string temporary = path + ".part";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) WriteFailed(path, std::strerror(errno));
+    const bool written = std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
+    const int savedErrno = errno;
+    if (std::fclose(file) != 0 || !written) {
+        std::remove(temporary.c_str());
+        WriteFailed(path, std::strerror(written ? errno : savedErrno));
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        WriteFailed(path, reason);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = ParseOptions(argc, argv);
+    if (!options.pngDir.empty()) PrepareFolder(options.pngDir);
+    if (!options.surfaceDir.empty()) PrepareFolder(options.surfaceDir);
+
+    if (options.format != nullptr) {
+        ConfigureOffscreenSurface(options.format, kSurfaceRowPadding);
+        UseDisplayBackend(&OffscreenDisplay);
+        if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) {
+            std::fprintf(stderr, "zelvik-capture: cannot open the off-screen surface\n");
+            return 1;
+        }
+        AppActive = 1;
+    }
+    std::vector<uint8_t> surfaceRows(options.format != nullptr
+                                         ? static_cast<size_t>(OffscreenSurfaceRowBytes()) *
+                                               static_cast<size_t>(OffscreenSurfaceHeight())
+                                         : 0);
+
+    // The show's start-up order: seed, set-up, then the frame loop.
+    SpriteSheetPath = options.sheet.c_str();
+    zelvik::srand(options.seed);
+    DemoSetup();
+
+    const bool writeAll = options.at.empty();
+    const uint64_t totalFrames = uint64_t{options.until} * options.fps / 100 + 1;
+    const bool showProgress = !options.quiet && isatty(STDERR_FILENO) &&
+                              (!options.pngDir.empty() || !options.surfaceDir.empty());
+    uint64_t lastPercent = 101;
+    for (uint64_t n = 0;; ++n) {
+        const uint64_t clock64 = n * 100 / options.fps;
+        if (clock64 > options.until) break;
+        const uint32_t clock = static_cast<uint32_t>(clock64);
+        RenderFrame(clock);
+        if (!writeAll && options.at.count(clock) == 0) continue;
+        // Where several frames share a clock, only the last is kept.
+        if ((n + 1) * 100 / options.fps == clock) continue;
+        if (!options.pngDir.empty()) {
+            const std::string path = FrameName(options.pngDir, clock, "png");
+            const std::string failure = WriteIndexedPng(path, Canvas, kCanvasWidth, kCanvasHeight,
+                                                        PaletteRed, PaletteGreen, PaletteBlue);
+            if (!failure.empty()) WriteFailed(path, failure);
+        }
+        if (options.format != nullptr) {
+            PresentFrame(TrueColourFrame);
+            WriteSurface(FrameName(options.surfaceDir, clock, "raw"), surfaceRows);
+        }
+        if (showProgress) {
+            const uint64_t percent = (n + 1) * 100 / totalFrames;
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                std::fprintf(stderr, "\rzelvik-capture: frame %" PRIu64 " of %" PRIu64 " (%" PRIu64 "%%)",
+                             n + 1, totalFrames, percent);
+            }
+        }
+    }
+    if (showProgress) std::fprintf(stderr, "\n");
+    if (options.format != nullptr) ShutdownDisplay();
+    return 0;
+}

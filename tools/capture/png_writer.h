@@ -1,0 +1,18 @@
+// Writes the canvas as an 8-bit indexed PNG with the palette as its colour
+// table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zelvik {
+
+// Writes width x height palette indices with a 256-entry table built from
+// the three component tables (each component's low 8 bits). Writes to a
+// temporary name and renames, so a failed write leaves no partial file.
+// Returns an empty string on success, else the reason.
+std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
+                            int32_t height, const int32_t* red, const int32_t* green,
+                            const int32_t* blue);
+
+}  // namespace zelvik
