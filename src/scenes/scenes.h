@@ -18,6 +18,16 @@ extern int32_t CreditY[100];
 extern int32_t LastCaptionIndex;
 extern int32_t CaptionCounter;
 void DrawLightning();
+// The shape of one lightning frame before jitter: the integer centre and,
+// per bolt, its flank P1, tip P2 and flank P3.
+struct LightningShape {
+    int32_t cx;
+    int32_t cy;
+    int32_t p1x[4], p1y[4];
+    int32_t p2x[4], p2y[4];
+    int32_t p3x[4], p3y[4];
+};
+void ComputeLightningShape(uint32_t sceneClock, LightningShape* shape);
 void DrawCreditCaption();  // reads DemoClock, not SceneClock
 
 // Wire torus.
