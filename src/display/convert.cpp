@@ -1,5 +1,6 @@
 #include "display/convert.h"
 
+#include <bit>
 #include <cstring>
 
 namespace zelvik {
@@ -7,26 +8,29 @@ namespace zelvik {
 // Each converter is one tight loop with the format fixed at compile time;
 // the format is decided once, when the converter is chosen, never per pixel.
 
-void CopyRow32(const uint32_t* source, uint8_t* destination, int32_t count)
+void CopyRow32(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     if (count > 0) std::memcpy(destination, source, static_cast<size_t>(count) * 4);
 }
 
+// Destination pixels are little-endian and need not be aligned (a surface
+// pitch can be any byte count). On a little-endian host a memcpy of the
+// value is one unaligned store; elsewhere the bytes are swapped first.
 static inline void Store16(uint8_t* destination, uint32_t value)
 {
-    destination[0] = static_cast<uint8_t>(value);
-    destination[1] = static_cast<uint8_t>(value >> 8);
+    uint16_t v = static_cast<uint16_t>(value);
+    if constexpr (std::endian::native == std::endian::big) v = static_cast<uint16_t>((v >> 8) | (v << 8));
+    std::memcpy(destination, &v, 2);
 }
 
 static inline void Store32(uint8_t* destination, uint32_t value)
 {
-    destination[0] = static_cast<uint8_t>(value);
-    destination[1] = static_cast<uint8_t>(value >> 8);
-    destination[2] = static_cast<uint8_t>(value >> 16);
-    destination[3] = static_cast<uint8_t>(value >> 24);
+    if constexpr (std::endian::native == std::endian::big)
+        value = (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
+    std::memcpy(destination, &value, 4);
 }
 
-void SwapRow32(const uint32_t* source, uint8_t* destination, int32_t count)
+void SwapRow32(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -34,7 +38,7 @@ void SwapRow32(const uint32_t* source, uint8_t* destination, int32_t count)
     }
 }
 
-void PackRow24(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow24(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -44,7 +48,7 @@ void PackRow24(const uint32_t* source, uint8_t* destination, int32_t count)
     }
 }
 
-void PackRow24Swapped(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow24Swapped(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -54,7 +58,7 @@ void PackRow24Swapped(const uint32_t* source, uint8_t* destination, int32_t coun
     }
 }
 
-void PackRow565(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow565(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -62,7 +66,7 @@ void PackRow565(const uint32_t* source, uint8_t* destination, int32_t count)
     }
 }
 
-void PackRow565Swapped(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow565Swapped(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -70,7 +74,7 @@ void PackRow565Swapped(const uint32_t* source, uint8_t* destination, int32_t cou
     }
 }
 
-void PackRow555(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow555(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
@@ -78,7 +82,7 @@ void PackRow555(const uint32_t* source, uint8_t* destination, int32_t count)
     }
 }
 
-void PackRow555Swapped(const uint32_t* source, uint8_t* destination, int32_t count)
+void PackRow555Swapped(const uint32_t* __restrict source, uint8_t* __restrict destination, int32_t count)
 {
     for (int32_t i = 0; i < count; ++i) {
         const uint32_t p = source[i];
