@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "canvas/canvas.h"
+#include "canvas/sprites.h"
+#include "driver/clock.h"
+#include "driver/random.h"
+#include "driver/timeline.h"
+#include "scenes/scenes.h"
+#include "test_support.h"
+
+using namespace zelvik;
+using namespace zelvik_test;
+
+namespace {
+
+class TimelineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ZeroEverything();
+        sheet_ = WriteTestSheet();
+        ASSERT_FALSE(sheet_.empty());
+        SpriteSheetPath = sheet_.c_str();
+        zelvik::srand(7);
+        DemoSetup();
+    }
+    void TearDown() override { SpriteSheetPath = "scene1.bmp"; }
+    static void At(uint32_t clock)
+    {
+        DemoClock = clock;
+        RunTimeline();
+    }
+    static bool CanvasHas(uint8_t colour)
+    {
+        for (uint8_t pixel : Canvas)
+            if (pixel == colour) return true;
+        return false;
+    }
+    std::string sheet_;
+};
+
+TEST_F(TimelineTest, SetUpPreparesPaletteSlotsAndCaptions)
+{
+    EXPECT_EQ(SpriteKeyColour, kTestKey);
+    EXPECT_EQ(SpriteTable[7].srcX, 161);
+    EXPECT_EQ(SpriteTable[7].width, 159);
+    EXPECT_EQ(SpriteTable[3].srcY, 7);
+    EXPECT_EQ(SpriteTable[6].srcY, 115);
+    EXPECT_EQ(PaletteRed[130], 128);
+    EXPECT_EQ(PaletteRed[141], 238);
+    EXPECT_EQ(PaletteGreen[142], 255);
+    EXPECT_EQ(PaletteBlue[252], 255);
+    EXPECT_EQ(PaletteRed[253], 200);
+    EXPECT_EQ(PaletteRed[255], 255);  // the sheet's own entry 255
+    EXPECT_EQ(PaletteRed[10], 10);    // the sheet's colour table
+    EXPECT_EQ(PaletteGreen[10], 245);
+    EXPECT_EQ(TorusVertexCount, 600);
+    EXPECT_EQ(LastCaptionIndex, -1);
+    EXPECT_EQ(CaptionCounter, -1);
+    EXPECT_EQ(PlasmaMode, 1);
+    EXPECT_EQ(FinaleFirstCall, 1);
+
+    // Caption positions: x then y from each fresh draw, after the seed.
+    zelvik::srand(7);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(CreditX[i], zelvik::rand() % 200 + 20) << i;
+        EXPECT_EQ(CreditY[i], zelvik::rand() % 90 + 30) << i;
+    }
+}
+
+TEST_F(TimelineTest, IntroEndsAndLightningBeginsAt2520)
+{
+    At(2519);
+    EXPECT_EQ(SceneClock, 2519u);
+    EXPECT_EQ(PaletteRed[253], 0);  // the intro's fade, at its end
+    EXPECT_EQ(CaptionCounter, -1);
+    At(2520);
+    EXPECT_EQ(SceneClock, 0u);
+    EXPECT_EQ(PaletteRed[253], 255);  // the lightning resets it
+    EXPECT_EQ(CaptionCounter, 0);
+    EXPECT_TRUE(CanvasHas(CaptionColour(0)));
+}
+
+TEST_F(TimelineTest, FirstTorusRangeRewritesItsPaletteEveryFrame)
+{
+    At(3800);
+    EXPECT_EQ(PaletteBlue[128], 255);
+    SetPaletteEntry(128, 1, 2, 3);
+    SetPaletteEntry(129, 1, 2, 3);
+    At(4579);
+    EXPECT_EQ(PaletteBlue[128], 255);
+    EXPECT_EQ(PaletteRed[128], 0);
+    EXPECT_EQ(PaletteRed[129], 128);
+    EXPECT_EQ(PaletteRed[254], 255);
+    SetPaletteEntry(128, 1, 2, 3);
+    At(4580);  // the next range leaves the palette alone
+    EXPECT_EQ(PaletteRed[128], 1);
+    EXPECT_EQ(SceneClock, 780u);
+}
+
+TEST_F(TimelineTest, LogoSlidesInOnlyAfter5300)
+{
+    At(5300);
+    EXPECT_FALSE(CanvasHas(SlotColour(7)));
+    At(5301);
+    EXPECT_EQ(SceneClock, 1u);
+    EXPECT_TRUE(CanvasHas(SlotColour(7)));
+    EXPECT_EQ(Canvas[316 + 320 * 160], SlotColour(7));
+    EXPECT_NE(Canvas[315 + 320 * 160], SlotColour(7));
+    At(5350);  // the logo at rest, with the credits
+    EXPECT_EQ(Canvas[161 + 320 * 160], SlotColour(7));
+    EXPECT_EQ(SceneClock, 5350u - 3800u);
+}
+
+TEST_F(TimelineTest, RedPlasmaIsRequestedFrom8400UnlessAlreadyRed)
+{
+    At(6870);  // first plasma frame: table and blue scheme
+    EXPECT_EQ(PlasmaMode, 0);
+    EXPECT_EQ(PaletteBlue[63], 252);
+    At(8399);
+    EXPECT_EQ(PlasmaMode, 0);
+    At(8400);  // asked for red, and the plasma switches in the same frame
+    EXPECT_EQ(PlasmaMode, 3);
+    EXPECT_EQ(PaletteRed[63], 252);
+    EXPECT_EQ(PaletteBlue[63], 0);
+    SetPaletteEntry(63, 1, 1, 1);
+    At(8401);  // stays red; the palette is not written again
+    EXPECT_EQ(PlasmaMode, 3);
+    EXPECT_EQ(PaletteRed[63], 1);
+    At(9934);
+    EXPECT_EQ(SceneClock, 9934u - 6870u);
+}
+
+TEST_F(TimelineTest, FinaleRunsForHoursPastTheScript)
+{
+    At(9935);
+    EXPECT_EQ(SceneClock, 0u);
+    EXPECT_EQ(FinaleFirstCall, 0);
+    const uint32_t hoursLater = 9935u + 100u * 3600u * 30u;
+    At(hoursLater);
+    EXPECT_EQ(SceneClock, hoursLater - 9935u);
+    At(0xFFFFFFFFu);
+    EXPECT_EQ(SceneClock, 0xFFFFFFFFu - 9935u);
+}
+
+TEST_F(TimelineTest, RenderFrameSetsTheClockAndExpandsTheCanvas)
+{
+    RenderFrame(1234);
+    EXPECT_EQ(DemoClock, 1234u);
+    for (int i : {0, 5000, 32000, 63999}) {
+        const uint8_t k = Canvas[i];
+        EXPECT_EQ(TrueColourFrame[i], (static_cast<uint32_t>(PaletteRed[k]) << 16) |
+                                          (static_cast<uint32_t>(PaletteGreen[k]) << 8) |
+                                          static_cast<uint32_t>(PaletteBlue[k]));
+    }
+}
+
+}  // namespace
