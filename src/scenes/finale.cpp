@@ -101,23 +101,27 @@ void BuildBallTexture()
 void Rotozoom(int32_t angle, int32_t uStart, int32_t vStart)
 {
     const RotozoomSteps steps = ComputeRotozoomSteps(angle);
-    const uint16_t ds = static_cast<uint16_t>(steps.ds);
-    const uint16_t dc2 = static_cast<uint16_t>(2 * steps.dc);
-    // U picks the texture row and V the column, in 8.8 fixed point; only
-    // bits 8 ... 13 matter, so the 16-bit wrap-around tiles seamlessly.
-    uint16_t u = static_cast<uint16_t>(static_cast<uint32_t>(uStart) << 8);
-    uint16_t v = static_cast<uint16_t>(static_cast<uint32_t>(vStart) << 8);
+    // U picks the texture row and V the column, in 8.8 fixed point. They are
+    // 16-bit quantities; keeping them in 32-bit registers changes none of
+    // the low 16 bits, and only bits 8 ... 13 select a texel, so the
+    // wrap-around is invisible and the texture tiles every 64 texels.
+    const uint32_t ds = static_cast<uint32_t>(static_cast<int32_t>(steps.ds));
+    const uint32_t dc2 = static_cast<uint32_t>(2 * static_cast<int32_t>(steps.dc));
+    uint32_t u = (static_cast<uint32_t>(uStart) & 255) << 8;
+    uint32_t v = (static_cast<uint32_t>(vStart) & 255) << 8;
     uint8_t* out = Canvas;
     for (int32_t y = 0; y < kCanvasHeight; ++y) {
-        const uint16_t rowU = u;
-        const uint16_t rowV = v;
+        uint32_t pu = u;
+        uint32_t pv = v;
         for (int32_t x = 0; x < kCanvasWidth; ++x) {
-            *out++ = BallTexture[64 * ((u >> 8) & 63) + ((v >> 8) & 63)];
-            u = static_cast<uint16_t>(u + ds);
-            v = static_cast<uint16_t>(v + dc2);
+            // Row (pu >> 8) & 63 times 64 is (pu >> 2) & 0xFC0.
+            out[x] = BallTexture[((pu >> 2) & 0xFC0) | ((pv >> 8) & 63)];
+            pu += ds;
+            pv += dc2;
         }
-        u = static_cast<uint16_t>(rowU + dc2);
-        v = static_cast<uint16_t>(rowV - ds);
+        out += kCanvasWidth;
+        u += dc2;
+        v -= ds;
     }
 }
 

@@ -65,22 +65,42 @@ void DrawPlasma()
     int32_t a = static_cast<int32_t>((static_cast<int64_t>(k / 2.2) + 5) % 256);
     int32_t b = static_cast<int32_t>((static_cast<int64_t>(k / 2.5) + 9) % 256);
 
+    // Pixel (x, y) has colour T[(T[p] - p + T[q] + q) mod 256], where p
+    // falls by one and q by two per pixel, both wrapping within 0 ... 255.
+    // The two halves of the sum are tabulated once per frame, unrolled over
+    // the index range a row can reach so that the inner loop needs no
+    // wrapping: the offsets are multiples of 256 large enough that p - x
+    // and q - 2x plus their offset never go below 0 in a row. Masking the
+    // sum with 255 is the same reduction as adding 256 until non-negative
+    // and then taking the remainder.
+    static constexpr int32_t kFallOffset = 512;  // > 319
+    static constexpr int32_t kRiseOffset = 768;  // > 2 * 319
+    int32_t falling[256 + kFallOffset];
+    int32_t rising[256 + kRiseOffset];
+    uint8_t colour[256];
+    for (int32_t i = 0; i < 256 + kFallOffset; ++i) falling[i] = T[i & 255] - (i & 255);
+    for (int32_t i = 0; i < 256 + kRiseOffset; ++i) rising[i] = T[i & 255] + (i & 255);
+    for (int32_t i = 0; i < 256; ++i) colour[i] = static_cast<uint8_t>(T[i]);
+
+    // Whether whole rows lie inside the clip rectangle horizontally; a row
+    // that does is written straight into the canvas, which stores the same
+    // bytes as the clipped PutPixel would.
+    const bool fullWidth = ClipRect.xMin <= 0 && ClipRect.xMax >= kCanvasWidth - 1;
+
     for (int32_t y = 0; y < kCanvasHeight; ++y) {
-        int32_t p = T[a];
-        int32_t q = T[b];
-        for (int32_t x = 0; x < kCanvasWidth; ++x) {
-            int32_t v = T[p] + T[q] - p + q;
-            while (v < 0) v += 256;
-            v %= 256;
-            q -= 2;
-            if (q < 0) q += 256;
-            p -= 1;
-            if (p < 0) p += 256;
-            PutPixel(x, y, T[v]);
+        // Row starts; T holds 0 ... 119 (or 0 before it is built).
+        const int32_t* const fall = falling + (T[a] & 255) + kFallOffset;
+        const int32_t* const rise = rising + (T[b] & 255) + kRiseOffset;
+        if (fullWidth && y >= ClipRect.yMin && y <= ClipRect.yMax) {
+            uint8_t* const row = Canvas + kCanvasWidth * y;
+            for (int32_t x = 0; x < kCanvasWidth; ++x)
+                row[x] = colour[(fall[-x] + rise[-2 * x]) & 255];
+        } else {
+            for (int32_t x = 0; x < kCanvasWidth; ++x)
+                PutPixel(x, y, colour[(fall[-x] + rise[-2 * x]) & 255]);
         }
         a = (a + 2) % 256;
-        b -= 1;
-        if (b < 0) b += 256;
+        b = (b + 255) % 256;
     }
 }
 
