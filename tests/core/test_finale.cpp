@@ -85,6 +85,10 @@ TEST_F(FinaleTest, RotationStepsForTheStatedAngles)
     ExpectSteps(180, 0, -255);
     ExpectSteps(400, 163, 196);
     ExpectSteps(-90, -255, 0);
+    // The cosine rounds to exactly -1 as a single (-255 if left in double).
+    ExpectSteps(1981, 0, -256);
+    // dc is 56 if 3.14 is taken as a single.
+    ExpectSteps(3679, 249, 57);
 }
 
 TEST_F(FinaleTest, TimeAndAngleRoundThroughSingle)

@@ -86,17 +86,23 @@ TEST_F(PlasmaTest, PixelsAtClockZeroAndThousand)
 TEST_F(PlasmaTest, EveryPixelMatchesClosedFormAndStaysInTableRange)
 {
     DrawFirstFrame(0);
-    // Includes clocks whose phase quotients are near the top of the range.
-    const uint32_t clocks[] = {1, 999, 1000, 3064, 123456789u, 4294967295u};
-    for (uint32_t clock : clocks) {
-        SceneClock = clock;
+    struct Phases {
+        uint32_t clock;
+        int a0, b0;
+    };
+    // 11 / 2.2 is 5 in double (4.9999999 with a single 2.2); 33 / 2.2 is
+    // just below 15 (15 if the quotient were rounded to single). The last
+    // two have quotients near the top of the range.
+    const Phases cases[] = {{1, 5, 9},         {11, 10, 13},          {33, 19, 22},
+                            {999, 203, 152},   {3064, 117, 210},      {123456789u, 247, 68},
+                            {4294967295u, 74, 111}};
+    for (const Phases& c : cases) {
+        SceneClock = c.clock;
         std::memset(Canvas, 200, sizeof Canvas);
         DrawPlasma();
-        const int a0 = static_cast<int>((static_cast<int64_t>(clock / 2.2) + 5) % 256);
-        const int b0 = static_cast<int>((static_cast<int64_t>(clock / 2.5) + 9) % 256);
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 320; ++x) {
-                ASSERT_EQ(At(x, y), ClosedForm(a0, b0, x, y)) << clock << " " << x << "," << y;
+                ASSERT_EQ(At(x, y), ClosedForm(c.a0, c.b0, x, y)) << c.clock << " " << x << "," << y;
                 ASSERT_LE(At(x, y), 119);
             }
     }

@@ -125,6 +125,31 @@ TEST_F(TorusTest, ProjectionAtClocksHundredAndSevenSixtyFive)
     }
 }
 
+TEST_F(TorusTest, ProjectionsNextToATruncationStep)
+{
+    // Vertices that land within a hair of a whole pixel at these clocks,
+    // where taking a constant, an angle, a sine or a rotated coordinate in
+    // the wrong precision moves them by one pixel.
+    struct Case {
+        uint32_t clock;
+        int vertex, x, y;
+    };
+    const Case cases[] = {
+        {162, 9, 145, 123},   // angle scale taken with a double 3.14: y 124
+        {364, 132, 120, 106}, // likewise: x 121
+        {606, 182, 117, 192}, // per-axis factors as doubles: y 193
+        {713, 181, 119, 184}, // likewise: x 120
+        {983, 438, 219, 169}, // sines or rotations left unrounded: y 168
+        {1438, 117, 252, 119},// likewise: x 253
+    };
+    for (const Case& c : cases) {
+        SceneClock = c.clock;
+        DrawTorus(0);
+        EXPECT_EQ(TorusScreen[c.vertex].x, c.x) << "clock " << c.clock;
+        EXPECT_EQ(TorusScreen[c.vertex].y, c.y) << "clock " << c.clock;
+    }
+}
+
 TEST_F(TorusTest, EdgeZeroStrengthFollowsNearerEnd)
 {
     // At 0: from (270, 100) to (272, 123), 500 / 180 = 2.78 -> base + 2.
