@@ -1,12 +1,113 @@
-// Placeholder until the plasma scene lands.
+// Full-screen sine plasma: every pixel is looked up from a table of squared
+// sine values, indexed by the pixel position and two phases that advance
+// with the scene clock. A blue colour scheme comes first; the timeline later
+// asks for a red one through PlasmaMode.
+#include <cmath>
+#include <cstring>
+
+#include "canvas/canvas.h"
+#include "driver/clock.h"
 #include "scenes/scenes.h"
 
 namespace zelvik {
 
 int32_t PlasmaTable[256];
+
+// 1: table not built, blue palette pending (armed by the set-up);
+// 0: table built, blue palette in place;
+// 2: red palette requested (by the timeline); 3: red palette in place.
 int32_t PlasmaMode;
 
-void DrawPlasma() {}
-void ZeroPlasmaState() {}
+// sin^2 over slightly less than half a turn (3.14, not pi), scaled to
+// 0 ... 119. The sine is stored as single before it is squared.
+static void BuildPlasmaTable()
+{
+    for (int32_t i = 0; i < 256; ++i) {
+        const double a = static_cast<double>(i) * 3.14 / 256.0;
+        const float s = static_cast<float>(std::sin(a));
+        PlasmaTable[i] = static_cast<int32_t>(static_cast<double>(120.0f) * s * s);
+    }
+}
+
+// Ramp 0 ... 63 from black to the primary, 64 ... 127 from the primary
+// towards white, the rest white. `blue` picks the scheme.
+static void WritePlasmaPalette(bool blue)
+{
+    for (int32_t i = 0; i < 64; ++i) {
+        if (blue)
+            SetPaletteEntry(i, 0, 0, 4 * i);
+        else
+            SetPaletteEntry(i, 4 * i, 0, 0);
+    }
+    for (int32_t i = 0; i < 64; ++i) {
+        if (blue)
+            SetPaletteEntry(64 + i, 4 * i, 4 * i, 255);
+        else
+            SetPaletteEntry(64 + i, 255, 4 * i, 4 * i);
+    }
+    for (int32_t i = 128; i < 256; ++i) SetPaletteEntry(i, 255, 255, 255);
+}
+
+void DrawPlasma()
+{
+    if (PlasmaMode == 1) {
+        PlasmaMode = 0;
+        BuildPlasmaTable();
+        WritePlasmaPalette(true);
+    } else if (PlasmaMode == 2) {
+        PlasmaMode = 3;
+        WritePlasmaPalette(false);
+    }
+
+    const int32_t* const T = PlasmaTable;
+    const double k = static_cast<double>(SceneClock);
+    // Even the largest clock keeps both quotients below 2^31.
+    int32_t a = static_cast<int32_t>((static_cast<int64_t>(k / 2.2) + 5) % 256);
+    int32_t b = static_cast<int32_t>((static_cast<int64_t>(k / 2.5) + 9) % 256);
+
+    // Pixel (x, y) has colour T[(T[p] - p + T[q] + q) mod 256], where p
+    // falls by one and q by two per pixel, both wrapping within 0 ... 255.
+    // The two halves of the sum are tabulated once per frame, unrolled over
+    // the index range a row can reach so that the inner loop needs no
+    // wrapping: the offsets are multiples of 256 large enough that p - x
+    // and q - 2x plus their offset never go below 0 in a row. Masking the
+    // sum with 255 is the same reduction as adding 256 until non-negative
+    // and then taking the remainder.
+    static constexpr int32_t kFallOffset = 512;  // > 319
+    static constexpr int32_t kRiseOffset = 768;  // > 2 * 319
+    int32_t falling[256 + kFallOffset];
+    int32_t rising[256 + kRiseOffset];
+    uint8_t colour[256];
+    for (int32_t i = 0; i < 256 + kFallOffset; ++i) falling[i] = T[i & 255] - (i & 255);
+    for (int32_t i = 0; i < 256 + kRiseOffset; ++i) rising[i] = T[i & 255] + (i & 255);
+    for (int32_t i = 0; i < 256; ++i) colour[i] = static_cast<uint8_t>(T[i]);
+
+    // Whether whole rows lie inside the clip rectangle horizontally; a row
+    // that does is written straight into the canvas, which stores the same
+    // bytes as the clipped PutPixel would.
+    const bool fullWidth = ClipRect.xMin <= 0 && ClipRect.xMax >= kCanvasWidth - 1;
+
+    for (int32_t y = 0; y < kCanvasHeight; ++y) {
+        // Row starts; T holds 0 ... 119 (or 0 before it is built).
+        const int32_t* const fall = falling + (T[a] & 255) + kFallOffset;
+        const int32_t* const rise = rising + (T[b] & 255) + kRiseOffset;
+        if (fullWidth && y >= ClipRect.yMin && y <= ClipRect.yMax) {
+            uint8_t* const row = Canvas + kCanvasWidth * y;
+            for (int32_t x = 0; x < kCanvasWidth; ++x)
+                row[x] = colour[(fall[-x] + rise[-2 * x]) & 255];
+        } else {
+            for (int32_t x = 0; x < kCanvasWidth; ++x)
+                PutPixel(x, y, colour[(fall[-x] + rise[-2 * x]) & 255]);
+        }
+        a = (a + 2) % 256;
+        b = (b + 255) % 256;
+    }
+}
+
+void ZeroPlasmaState()
+{
+    std::memset(PlasmaTable, 0, sizeof PlasmaTable);
+    PlasmaMode = 0;
+}
 
 }  // namespace zelvik

@@ -1,0 +1,29 @@
+// Pieces of the rotozoomer finale that tests and tools look at on their
+// own: the finale's time base, the rotation steps and the text positions.
+#pragma once
+
+#include <cstdint>
+
+namespace zelvik {
+
+// The finale's time t: the scene clock divided by 50 (so in half seconds),
+// rounded to single.
+float FinaleTime(uint32_t sceneClock);
+
+// 8.8 fixed-point steps of the rotozoomer for an angle in degrees:
+// ds = trunc(sin * 256), dc = trunc(cos * 256), sine and cosine as singles.
+struct RotozoomSteps {
+    int16_t ds;
+    int16_t dc;
+};
+RotozoomSteps ComputeRotozoomSteps(int32_t angle);
+
+// Where DrawFinale puts the text of `line` (0 ... 4) at time t, from the
+// motion parameters drawn on the first call.
+struct FinaleTextPosition {
+    int32_t x;
+    int32_t y;
+};
+FinaleTextPosition FinaleLinePosition(int32_t line, float t);
+
+}  // namespace zelvik
