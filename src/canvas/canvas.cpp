@@ -1,5 +1,6 @@
 #include "canvas/canvas.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zelvik {
@@ -82,10 +83,14 @@ void FillBox(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t colour)
 
 void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
 {
-    // No error term is carried: the minor coordinate is recomputed from the
-    // step number with a truncating division, so a line and its reverse may
-    // cover different pixels. 64-bit intermediates keep far-off end points
-    // from overflowing; on the canvas the results are the 32-bit ones.
+    // No error term is carried in the definition of the line: the minor
+    // coordinate of step i is (minorLength * i) / majorLength, truncated,
+    // so a line and its reverse may cover different pixels. The loop below
+    // gets exactly those points without a division per pixel, keeping the
+    // quotient and remainder of that division as i advances. Steps whose
+    // major coordinate lies outside the clip rectangle are skipped, since
+    // AddPixel would drop them anyway. 64-bit values keep far-off end
+    // points from overflowing.
     const int64_t adx = x1 > x0 ? int64_t{x1} - x0 : int64_t{x0} - x1;
     const int64_t ady = y1 > y0 ? int64_t{y1} - y0 : int64_t{y0} - y1;
     const int64_t sx = adx == 0 ? 0 : (x1 > x0 ? 1 : -1);
@@ -94,14 +99,44 @@ void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
         AddPixel(x0, y0, amount);
         return;
     }
-    if (adx > ady) {
-        for (int64_t i = 0; i <= adx; ++i)
-            AddPixel(static_cast<int32_t>(x0 + sx * i),
-                     static_cast<int32_t>(y0 + sy * ((ady * i) / adx)), amount);
+
+    // x-major when adx > ady, else y-major (which includes adx == ady).
+    const bool xMajor = adx > ady;
+    const int64_t major = xMajor ? adx : ady;
+    const int64_t minor = xMajor ? ady : adx;
+    const int64_t majorStart = xMajor ? x0 : y0;
+    const int64_t majorStep = xMajor ? sx : sy;
+    const int64_t minorStart = xMajor ? y0 : x0;
+    const int64_t minorStep = xMajor ? sy : sx;
+    const int64_t clipLo = xMajor ? ClipRect.xMin : ClipRect.yMin;
+    const int64_t clipHi = xMajor ? ClipRect.xMax : ClipRect.yMax;
+
+    // Steps i in [first, last] have their major coordinate inside the clip.
+    int64_t first = 0, last = major;
+    if (majorStep > 0) {
+        first = std::max(first, clipLo - majorStart);
+        last = std::min(last, clipHi - majorStart);
     } else {
-        for (int64_t i = 0; i <= ady; ++i)
-            AddPixel(static_cast<int32_t>(x0 + sx * ((adx * i) / ady)),
-                     static_cast<int32_t>(y0 + sy * i), amount);
+        first = std::max(first, majorStart - clipHi);
+        last = std::min(last, majorStart - clipLo);
+    }
+    if (first > last) return;
+
+    int64_t quotient = (minor * first) / major;
+    int64_t remainder = (minor * first) % major;
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t a = majorStart + majorStep * i;
+        const int64_t b = minorStart + minorStep * quotient;
+        if (xMajor)
+            AddPixel(static_cast<int32_t>(a), static_cast<int32_t>(b), amount);
+        else
+            AddPixel(static_cast<int32_t>(b), static_cast<int32_t>(a), amount);
+        // minor <= major, so one subtraction keeps the remainder in range;
+        // written without a branch, as the carry follows no pattern.
+        remainder += minor;
+        const int64_t carry = remainder >= major ? 1 : 0;
+        remainder -= carry * major;
+        quotient += carry;
     }
 }
 

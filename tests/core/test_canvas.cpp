@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -141,6 +143,46 @@ TEST_F(CanvasTest, LineOffTheCanvasIsClippedPixelByPixel)
     for (int x = 0; x <= 10; ++x) expected.push_back({x, 5});
     EXPECT_EQ(LinePixels(-10, 5, 10, 5), expected);
     EXPECT_TRUE(LinePixels(-100, -5, 400, -50).empty());
+}
+
+// The line as defined, one division per point, for comparison with the
+// incremental drawing.
+void ReferenceLine(uint8_t* canvas, int x0, int y0, int x1, int y1, const ClipRectangle& clip)
+{
+    const auto add = [&](int64_t x, int64_t y) {
+        if (x < clip.xMin || x > clip.xMax || y < clip.yMin || y > clip.yMax) return;
+        uint8_t& p = canvas[x + 320 * y];
+        p = p == 255 ? 255 : p + 1;
+    };
+    const int64_t adx = std::abs(int64_t{x1} - x0), ady = std::abs(int64_t{y1} - y0);
+    const int64_t sx = adx == 0 ? 0 : (x1 > x0 ? 1 : -1), sy = ady == 0 ? 0 : (y1 > y0 ? 1 : -1);
+    if (adx + ady == 0) return add(x0, y0);
+    if (adx > ady)
+        for (int64_t i = 0; i <= adx; ++i) add(x0 + sx * i, y0 + sy * ((ady * i) / adx));
+    else
+        for (int64_t i = 0; i <= ady; ++i) add(x0 + sx * ((adx * i) / ady), y0 + sy * i);
+}
+
+TEST_F(CanvasTest, LinesMatchTheirDefinitionEverywhereAndUnderAnyClip)
+{
+    static uint8_t expected[64000];
+    uint32_t state = 12345;
+    const auto next = [&](int lo, int hi) {
+        state = state * 1664525u + 1013904223u;
+        return lo + static_cast<int>((state >> 8) % static_cast<uint32_t>(hi - lo + 1));
+    };
+    const ClipRectangle clips[] = {{0, 319, 0, 199}, {10, 200, 20, 150}, {0, 0, 0, 0}, {50, 40, 0, 199}};
+    for (const ClipRectangle& clip : clips) {
+        ClipRect = clip;
+        ClearCanvas(0);
+        std::memset(expected, 0, sizeof expected);
+        for (int n = 0; n < 3000; ++n) {
+            const int x0 = next(-400, 700), y0 = next(-300, 500), x1 = next(-400, 700), y1 = next(-300, 500);
+            DrawLineAdd(x0, y0, x1, y1, 1);
+            ReferenceLine(expected, x0, y0, x1, y1, clip);
+        }
+        ASSERT_EQ(0, std::memcmp(expected, Canvas, sizeof expected));
+    }
 }
 
 TEST_F(CanvasTest, AdditiveLinesAccumulateWhereTheyMeet)
