@@ -250,20 +250,46 @@ bool Covers(const BlockLetter& l, float u, float v)
     return false;
 }
 
+// Pairs set closer than their boxes: the foot of an L tucks under the open
+// lower-left of a V. In letter heights.
+float Kerning(char first, char second)
+{
+    return first == 'L' && second == 'V' ? -0.16f : 0.0f;
+}
+
+// Left edges of the letters of text, and the right edge of the last.
+std::vector<float> LetterPositions(const std::string& text, float x, float letterHeight, float gap)
+{
+    std::vector<float> left;
+    float pen = x;
+    char previous = 0;
+    for (char c : text) {
+        const BlockLetter* l = FindBlock(c);
+        if (l == nullptr) continue;
+        if (previous != 0) pen += gap + Kerning(previous, c) * letterHeight;
+        left.push_back(pen);
+        pen += l->width * letterHeight;
+        previous = c;
+    }
+    left.push_back(pen);
+    return left;
+}
+
 }  // namespace
 
 float LogoTextWidth(const std::string& text, float letterHeight, float gap)
 {
-    float width = 0;
-    for (char c : text)
-        if (const BlockLetter* l = FindBlock(c)) width += l->width * letterHeight + gap;
-    return width > 0 ? width - gap : 0;
+    return LetterPositions(text, 0, letterHeight, gap).back();
 }
 
 Mask LogoLetters(const std::string& text, int width, int height, float x, float y, float letterHeight,
                  float slant, float gap)
 {
     Mask mask = MakeMask(width, height);
+    const std::vector<float> lefts = LetterPositions(text, x, letterHeight, gap);
+    std::vector<const BlockLetter*> letters;
+    for (char c : text)
+        if (const BlockLetter* l = FindBlock(c)) letters.push_back(l);
     constexpr int kSamples = 4;
     for (int py = 0; py < height; ++py)
         for (int px = 0; px < width; ++px) {
@@ -273,16 +299,12 @@ Mask LogoLetters(const std::string& text, int width, int height, float x, float 
                     const float fx = px + (sx + 0.5f) / kSamples;
                     const float fy = py + (sy + 0.5f) / kSamples;
                     const float v = (fy - y) / letterHeight;
-                    float left = x;
-                    for (char c : text) {
-                        const BlockLetter* l = FindBlock(c);
-                        if (l == nullptr) continue;
-                        const float u = (fx - left - (1 - v) * letterHeight * slant) / letterHeight;
-                        if (Covers(*l, u, v)) {
+                    for (size_t i = 0; i < letters.size(); ++i) {
+                        const float u = (fx - lefts[i] - (1 - v) * letterHeight * slant) / letterHeight;
+                        if (Covers(*letters[i], u, v)) {
                             ++covered;
                             break;
                         }
-                        left += l->width * letterHeight + gap;
                     }
                 }
             mask.bits[px + width * py] = 2 * covered >= kSamples * kSamples;
