@@ -9,8 +9,6 @@ namespace make_sheet {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 // A sprinkling of stars: position, brightness and a tint.
 struct Star {
     float x;
