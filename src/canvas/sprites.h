@@ -24,6 +24,7 @@ extern SpriteSlot SpriteTable[kSpriteSlotCount];
 int32_t OpenDataFile(const char* path);              // 0 ok, -1 failure
 int32_t ReadDataFile(void* buffer, uint32_t count);  // non-zero on success
 int32_t CloseDataFile();
+bool DataFileIsOpen();  // whether the handle is open; for tests
 
 // Loads a 320x200 8-bit uncompressed BMP into destination (top row first)
 // and, when setPalette is non-zero, its colour table into the palette. An
@@ -32,6 +33,8 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
 
 void DefineSprite(int32_t slot, int32_t srcX, int32_t srcY, int32_t height, int32_t width,
                   int32_t key, const uint8_t* pixels);
+// Draws nothing for a slot number outside the table or a rectangle that
+// does not lie within a 320x200 image.
 void DrawSprite(int32_t slot, int32_t x, int32_t y);
 
 // Back to the all-zero state of program start (sheet, slots, loader

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "canvas/canvas.h"
+#include "canvas/sprites.h"
+
+using namespace zelvik;
+
+namespace {
+
+// Describes a BMP file to write; the defaults give the classic layout.
+struct BmpFile {
+    char signature[2] = {'B', 'M'};
+    int32_t width = 320;
+    int32_t height = 200;
+    uint16_t planes = 1;
+    uint16_t bitCount = 8;
+    uint32_t compression = 0;
+    uint32_t infoSize = 40;
+    uint32_t coloursUsed = 0;   // 0: 256
+    int64_t rowOffset = -1;     // -1: straight after the colour table
+    size_t truncateAt = SIZE_MAX;
+
+    uint32_t Entries() const { return coloursUsed == 0 ? 256 : coloursUsed; }
+    uint32_t TableOffset() const { return 14 + infoSize; }
+    uint32_t RowOffset() const
+    {
+        return rowOffset >= 0 ? static_cast<uint32_t>(rowOffset) : TableOffset() + 4 * Entries();
+    }
+};
+
+// Colour-table entry k holds blue, green, red = k, k ^ 0x55, 255 - k; stored
+// row s holds byte (x + 3 s) mod 256 at column x.
+uint8_t StoredPixel(int x, int storedRow) { return static_cast<uint8_t>(x + 3 * storedRow); }
+
+std::vector<uint8_t> Bytes(const BmpFile& f)
+{
+    const uint32_t rowOffset = f.RowOffset();
+    std::vector<uint8_t> b(std::max<size_t>(rowOffset + 64000, f.TableOffset() + 4 * 256), 0xEE);
+    auto put16 = [&](size_t at, uint32_t v) {
+        b[at] = v & 0xFF;
+        b[at + 1] = (v >> 8) & 0xFF;
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    b[0] = static_cast<uint8_t>(f.signature[0]);
+    b[1] = static_cast<uint8_t>(f.signature[1]);
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(6, 0);
+    put32(10, rowOffset);
+    put32(14, f.infoSize);
+    put32(18, static_cast<uint32_t>(f.width));
+    put32(22, static_cast<uint32_t>(f.height));
+    put16(26, f.planes);
+    put16(28, f.bitCount);
+    put32(30, f.compression);
+    put32(34, 64000);
+    put32(38, 2835);
+    put32(42, 2835);
+    put32(46, f.coloursUsed);
+    put32(50, 0);
+    for (uint32_t k = 0; k < f.Entries() && f.TableOffset() + 4 * k + 3 < rowOffset; ++k) {
+        const size_t at = f.TableOffset() + 4 * k;
+        if (at < 54) continue;  // a too-small info header: keep the fields
+        b[at] = static_cast<uint8_t>(k);
+        b[at + 1] = static_cast<uint8_t>(k ^ 0x55);
+        b[at + 2] = static_cast<uint8_t>(255 - k);
+        b[at + 3] = 0;
+    }
+    for (int s = 0; s < 200; ++s)
+        for (int x = 0; x < 320; ++x) b[rowOffset + 320 * s + x] = StoredPixel(x, s);
+    if (f.truncateAt < b.size()) b.resize(f.truncateAt);
+    return b;
+}
+
+class SheetLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ZeroCanvasState();
+        ZeroSpriteState();
+        std::string pattern = ::testing::TempDir() + "sheet_loader_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        destination.assign(64000, 0x11);
+        for (int k = 0; k < 256; ++k) SetPaletteEntry(k, 1, 2, 3);
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(dir, ignored);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        const std::string path = dir + "/" + name;
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    // Loads and returns what went to stderr.
+    std::string Load(const std::string& path, int32_t setPalette = 1)
+    {
+        ::testing::internal::CaptureStderr();
+        LoadSpriteSheet(path.c_str(), destination.data(), setPalette);
+        return ::testing::internal::GetCapturedStderr();
+    }
+    // A rejected file leaves destination and palette alone, closes the file
+    // and says why in one line naming the file.
+    void ExpectRejected(const std::string& path, const std::string& reason)
+    {
+        const std::string said = Load(path);
+        EXPECT_EQ(said, path + ": " + reason + "\n");
+        EXPECT_FALSE(DataFileIsOpen());
+        for (uint8_t b : destination) ASSERT_EQ(b, 0x11);
+        for (int k = 0; k < 256; ++k) {
+            ASSERT_EQ(PaletteRed[k], 1);
+            ASSERT_EQ(PaletteGreen[k], 2);
+            ASSERT_EQ(PaletteBlue[k], 3);
+        }
+    }
+    void ExpectImageLoaded(int rowsPresent = 200)
+    {
+        for (int r = 0; r < 200; ++r) {
+            const int stored = 199 - r;
+            for (int x = 0; x < 320; ++x)
+                ASSERT_EQ(destination[x + 320 * r], stored < rowsPresent ? StoredPixel(x, stored) : 0)
+                    << "row " << r << " column " << x;
+        }
+    }
+    void ExpectPaletteFromTable(uint32_t entries)
+    {
+        for (uint32_t k = 0; k < 256; ++k) {
+            const bool in = k < entries;
+            ASSERT_EQ(PaletteRed[k], in ? static_cast<int32_t>(255 - k) : 0) << k;
+            ASSERT_EQ(PaletteGreen[k], in ? static_cast<int32_t>(k ^ 0x55) : 0) << k;
+            ASSERT_EQ(PaletteBlue[k], in ? static_cast<int32_t>(k) : 0) << k;
+        }
+    }
+    std::string dir;
+    std::vector<uint8_t> destination;
+};
+
+TEST_F(SheetLoaderTest, ClassicLayoutLoadsImageUpsideDownAndPalette)
+{
+    const std::string path = Write("classic.bmp", Bytes(BmpFile{}));
+    EXPECT_EQ(Load(path), "");
+    EXPECT_FALSE(DataFileIsOpen());
+    ExpectImageLoaded();
+    // The first stored byte (bottom-left) lands at 63,680, the last at 319.
+    EXPECT_EQ(destination[63680], StoredPixel(0, 0));
+    EXPECT_EQ(destination[319], StoredPixel(319, 199));
+    ExpectPaletteFromTable(256);
+    // Colour-table bytes are blue, green, red: entry 10 is 10, 95, 245.
+    EXPECT_EQ(PaletteRed[10], 245);
+    EXPECT_EQ(PaletteGreen[10], 10 ^ 0x55);
+    EXPECT_EQ(PaletteBlue[10], 10);
+
+    // Without the palette flag only the image changes.
+    for (int k = 0; k < 256; ++k) SetPaletteEntry(k, 1, 2, 3);
+    destination.assign(64000, 0x11);
+    EXPECT_EQ(Load(path, 0), "");
+    ExpectImageLoaded();
+    for (int k = 0; k < 256; ++k) ASSERT_EQ(PaletteRed[k] + PaletteGreen[k] + PaletteBlue[k], 6);
+}
+
+TEST_F(SheetLoaderTest, TableAndRowsAreFoundWhereTheHeaderPutsThem)
+{
+    // A larger info header moves the table and the rows.
+    BmpFile v5;
+    v5.infoSize = 124;
+    EXPECT_EQ(Load(Write("v5.bmp", Bytes(v5))), "");
+    ExpectImageLoaded();
+    ExpectPaletteFromTable(256);
+
+    // A short table: entries it lacks become black.
+    BmpFile shortTable;
+    shortTable.coloursUsed = 16;
+    EXPECT_EQ(Load(Write("short_table.bmp", Bytes(shortTable))), "");
+    ExpectImageLoaded();
+    ExpectPaletteFromTable(16);
+
+    // Both, plus a gap between the table and the rows.
+    BmpFile gap;
+    gap.infoSize = 108;
+    gap.coloursUsed = 200;
+    gap.rowOffset = 14 + 108 + 800 + 333;
+    EXPECT_EQ(Load(Write("gap.bmp", Bytes(gap))), "");
+    ExpectImageLoaded();
+    ExpectPaletteFromTable(200);
+    EXPECT_FALSE(DataFileIsOpen());
+}
+
+TEST_F(SheetLoaderTest, MissingBytesOfAShortFileReadAsZero)
+{
+    // Load a full file first, so stale bytes would show.
+    const std::string full = Write("full.bmp", Bytes(BmpFile{}));
+    EXPECT_EQ(Load(full), "");
+
+    // Cut after 50 stored rows.
+    BmpFile cut;
+    cut.truncateAt = 1078 + 320 * 50;
+    EXPECT_EQ(Load(Write("cut_rows.bmp", Bytes(cut))), "");
+    ExpectImageLoaded(50);
+    ExpectPaletteFromTable(256);
+
+    // Cut inside the colour table: entries from 100 on are black, the image
+    // is all zero.
+    cut.truncateAt = 54 + 4 * 100;
+    EXPECT_EQ(Load(Write("cut_table.bmp", Bytes(cut))), "");
+    ExpectImageLoaded(0);
+    ExpectPaletteFromTable(100);
+    EXPECT_FALSE(DataFileIsOpen());
+
+    // Trailing bytes after the rows are not read.
+    std::vector<uint8_t> longer = Bytes(BmpFile{});
+    longer.resize(longer.size() + 100000, 0x77);
+    EXPECT_EQ(Load(Write("long.bmp", longer)), "");
+    ExpectImageLoaded();
+}
+
+TEST_F(SheetLoaderTest, UnsuitableHeadersAreRejected)
+{
+    struct Case {
+        const char* name;
+        BmpFile file;
+        const char* reason;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* name, const char* reason, auto change) {
+        BmpFile f;
+        change(f);
+        cases.push_back({name, f, reason});
+    };
+    add("signature.bmp", "not a BMP file", [](BmpFile& f) { f.signature[0] = 'M'; });
+    add("topdown.bmp", "320x-200 (top-down rows), need 320x200 bottom-up",
+        [](BmpFile& f) { f.height = -200; });
+    add("wide.bmp", "321x200, need 320x200 bottom-up", [](BmpFile& f) { f.width = 321; });
+    add("bits24.bmp", "24 bits per pixel, need 8", [](BmpFile& f) { f.bitCount = 24; });
+    add("bits4.bmp", "4 bits per pixel, need 8", [](BmpFile& f) { f.bitCount = 4; });
+    add("rle.bmp", "compressed, need uncompressed", [](BmpFile& f) { f.compression = 1; });
+    add("planes.bmp", "2 planes, need 1", [](BmpFile& f) { f.planes = 2; });
+    add("core.bmp", "info header of 12 bytes, need 40 to 1024", [](BmpFile& f) { f.infoSize = 12; });
+    add("huge_info.bmp", "info header of 5000 bytes, need 40 to 1024",
+        [](BmpFile& f) { f.infoSize = 5000; });
+    add("colours.bmp", "300 colours in the colour table, at most 256",
+        [](BmpFile& f) { f.coloursUsed = 300; });
+    add("overlap.bmp", "pixel rows at offset 1000 overlap the colour table (ends at 1078)",
+        [](BmpFile& f) { f.rowOffset = 1000; });
+    add("far.bmp", "pixel rows at offset 70000, need at most 65536",
+        [](BmpFile& f) { f.rowOffset = 70000; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectRejected(Write(c.name, Bytes(c.file)), c.reason);
+    }
+    // An empty file has no signature.
+    ExpectRejected(Write("empty.bmp", {}), "not a BMP file");
+}
+
+TEST_F(SheetLoaderTest, FilesThatCannotBeOpenedAreReported)
+{
+    ExpectRejected(dir + "/absent.bmp", "not found");
+    ExpectRejected(dir + "/absent/deeper.bmp", "not found");
+    ExpectRejected(dir, "is a folder");
+
+    // A pipe must not make the loader wait for a writer.
+    const std::string fifo = dir + "/pipe.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ExpectRejected(fifo, "not a regular file");
+
+    const std::string locked = Write("locked.bmp", Bytes(BmpFile{}));
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    if (geteuid() != 0) ExpectRejected(locked, "permission denied");
+}
+
+TEST_F(SheetLoaderTest, DataFileLayerHoldsOneFile)
+{
+    const std::string a = Write("a.bin", {1, 2, 3});
+    const std::string b = Write("b.bin", {9, 8});
+    EXPECT_EQ(ReadDataFile(destination.data(), 1), 0);  // nothing open
+    EXPECT_EQ(CloseDataFile(), 0);
+    EXPECT_EQ(OpenDataFile((dir + "/none").c_str()), -1);
+    EXPECT_FALSE(DataFileIsOpen());
+
+    ASSERT_EQ(OpenDataFile(a.c_str()), 0);
+    EXPECT_TRUE(DataFileIsOpen());
+    // A second open replaces the first handle.
+    ASSERT_EQ(OpenDataFile(b.c_str()), 0);
+    uint8_t buffer[5] = {7, 7, 7, 7, 7};
+    // Reading past the end succeeds and leaves the rest of the buffer.
+    EXPECT_NE(ReadDataFile(buffer, 5), 0);
+    EXPECT_EQ(buffer[0], 9);
+    EXPECT_EQ(buffer[1], 8);
+    EXPECT_EQ(buffer[2], 7);
+    EXPECT_NE(CloseDataFile(), 0);
+    EXPECT_FALSE(DataFileIsOpen());
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// Paints the show's picture material and writes it as a 320x200 8-bit BMP:
+// three tall panels, four wide panels, the logo and nine credit captions,
+// each at the place the show cuts it from, on one palette.
+//
+//   make_sheet OUTPUT.bmp
+//
+// Every picture uses palette indices 0 ... 127 (the show takes 128 ... 254
+// for its own colours); 255 is the key colour, the transparent background
+// of every picture, and it also fills the unused parts of the sheet.
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "panels.h"
+#include "quantise.h"
+
+using namespace make_sheet;
+
+namespace {
+
+constexpr int kSheetWidth = 320;
+constexpr int kSheetHeight = 200;
+constexpr int kPictureColours = 128;
+constexpr uint8_t kKey = 255;
+
+struct Placement {
+    Picture picture;
+    int x;
+    int y;
+};
+
+void Put16(std::vector<uint8_t>& b, uint32_t v)
+{
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<uint8_t>& b, uint32_t v)
+{
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+// The classic layout: 14-byte file header, 40-byte info header, 256-entry
+// colour table (blue, green, red, 0), rows bottom-up from offset 1078.
+std::vector<uint8_t> EncodeBmp(const std::vector<uint8_t>& sheet, const std::vector<Colour>& table)
+{
+    constexpr uint32_t kRowOffset = 14 + 40 + 4 * 256;
+    constexpr uint32_t kImageBytes = kSheetWidth * kSheetHeight;
+    std::vector<uint8_t> b;
+    b.reserve(kRowOffset + kImageBytes);
+    b.push_back('B');
+    b.push_back('M');
+    Put32(b, kRowOffset + kImageBytes);
+    Put32(b, 0);
+    Put32(b, kRowOffset);
+    Put32(b, 40);
+    Put32(b, kSheetWidth);
+    Put32(b, kSheetHeight);
+    Put16(b, 1);
+    Put16(b, 8);
+    Put32(b, 0);
+    Put32(b, kImageBytes);
+    Put32(b, 2835);  // 72 dots per inch
+    Put32(b, 2835);
+    Put32(b, 256);
+    Put32(b, 0);
+    for (const Colour& c : table) {
+        b.push_back(static_cast<uint8_t>(c.b));
+        b.push_back(static_cast<uint8_t>(c.g));
+        b.push_back(static_cast<uint8_t>(c.r));
+        b.push_back(0);
+    }
+    for (int row = kSheetHeight - 1; row >= 0; --row)
+        b.insert(b.end(), sheet.begin() + row * kSheetWidth, sheet.begin() + (row + 1) * kSheetWidth);
+    return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_sheet OUTPUT.bmp\n");
+        return 2;
+    }
+    const std::string output = argv[1];
+
+    // Where the show cuts each picture from. The wide and tall panels are
+    // shown in pairs (3 with 2, 4 with 1, 5 with 0, 6 with 1), so each pair
+    // is painted to belong together.
+    std::vector<Placement> placements;
+    placements.push_back({RocketPanel(), 92, 7});        // slot 0
+    placements.push_back({SphereTowerPanel(), 135, 7});  // slot 1
+    placements.push_back({LighthousePanel(), 176, 7});   // slot 2
+    placements.push_back({SunsetPanel(), 218, 7});       // slot 3
+    placements.push_back({ChessPanel(), 218, 43});       // slot 4
+    placements.push_back({SpacePanel(), 218, 79});       // slot 5
+    placements.push_back({AuroraPanel(), 218, 115});     // slot 6
+    placements.push_back({LogoPanel(), 161, 151});       // slot 7
+    const std::vector<Picture> captions = CaptionPictures();
+    for (size_t n = 0; n < captions.size(); ++n)
+        placements.push_back({captions[n], 0, 21 * static_cast<int>(n)});
+
+    std::vector<const Picture*> pictures;
+    for (const Placement& p : placements) pictures.push_back(&p.picture);
+    const std::vector<Colour> palette =
+        BuildPalette(pictures, kPictureColours, {Colour{0, 0, 0}, Colour{255, 255, 255}});
+    // Entries 128 ... 254 are the show's; the key is a loud magenta that no
+    // picture shows.
+    std::vector<Colour> table = palette;
+    table.resize(256, Colour{0, 0, 0});
+    table[kKey] = Colour{255, 0, 255};
+
+    std::vector<uint8_t> sheet(kSheetWidth * kSheetHeight, kKey);
+    for (const Placement& p : placements) {
+        const std::vector<uint8_t> indices = MapPicture(p.picture, palette, kKey);
+        for (int y = 0; y < p.picture.height; ++y)
+            for (int x = 0; x < p.picture.width; ++x)
+                sheet[(p.x + x) + kSheetWidth * (p.y + y)] = indices[x + p.picture.width * y];
+    }
+    // The show reads its key colour from here.
+    if (sheet[170 + kSheetWidth * 155] != kKey) {
+        std::fprintf(stderr, "make_sheet: the key colour is not at (170, 155)\n");
+        return 1;
+    }
+
+    const std::vector<uint8_t> bytes = EncodeBmp(sheet, table);
+    // Written beside the target and renamed into place, so that an
+    // interrupted build never leaves a half-written sheet behind.
+    const std::string partial = output + ".part";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "make_sheet: cannot write %s\n", partial.c_str());
+            return 1;
+        }
+    }
+    if (std::rename(partial.c_str(), output.c_str()) != 0) {
+        std::fprintf(stderr, "make_sheet: cannot rename %s to %s\n", partial.c_str(), output.c_str());
+        std::remove(partial.c_str());
+        return 1;
+    }
+    return 0;
+}
