@@ -8,6 +8,7 @@
 // for its own colours); 255 is the key colour, the transparent background
 // of every picture, and it also fills the unused parts of the sheet.
 #include <cstdint>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -80,6 +81,23 @@ std::vector<uint8_t> EncodeBmp(const std::vector<uint8_t>& sheet, const std::vec
 
 }  // namespace
 
+// Black, then a ramp from deep blue to white in entries 1 ... 32. The wire
+// torus adds small amounts to palette indices over a black canvas, so its
+// lines pick their colours from these entries: faint where a line is far,
+// brighter where it is near and where lines cross. The pictures may use the
+// ramp's colours too.
+static std::vector<Colour> FixedColours()
+{
+    std::vector<Colour> fixed{Colour{0, 0, 0}};
+    constexpr int kRamp = 32;
+    for (int i = 1; i <= kRamp; ++i) {
+        const float t = static_cast<float>(i) / kRamp;
+        const float lift = std::sqrt(t);  // brighten the first steps, which single lines use
+        fixed.push_back(Colour{40 + 215 * t * t, 70 + 185 * t, 140 + 115 * lift});
+    }
+    return fixed;
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -106,8 +124,8 @@ int main(int argc, char** argv)
 
     std::vector<const Picture*> pictures;
     for (const Placement& p : placements) pictures.push_back(&p.picture);
-    const std::vector<Colour> palette =
-        BuildPalette(pictures, kPictureColours, {Colour{0, 0, 0}, Colour{255, 255, 255}});
+    std::vector<Colour> palette =
+        BuildPalette(pictures, kPictureColours, FixedColours());
     // Entries 128 ... 254 are the show's; the key is a loud magenta that no
     // picture shows.
     std::vector<Colour> table = palette;
