@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The command-line contract of zelvik-capture: options, exit statuses,
+# output files, determinism.
+# Usage: capture_cli.sh PATH-TO-zelvik-capture PATH-TO-scene1.bmp
+set -uo pipefail
+
+CAPTURE="$1"
+SHEET="$2"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+passes=0
+
+check() {  # check NAME EXPECTED-STATUS COMMAND...
+  local name="$1" expected="$2"
+  shift 2
+  "$@" >"$WORK/out" 2>"$WORK/err"
+  local status=$?
+  if [[ $status -ne $expected ]]; then
+    echo "FAIL: $name: exit status $status, expected $expected"
+    sed 's/^/  stderr: /' "$WORK/err"
+    failures=$((failures + 1))
+  else
+    passes=$((passes + 1))
+  fi
+}
+
+expect() {  # expect NAME CONDITION...
+  local name="$1"
+  shift
+  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
+}
+
+one_line_naming() {  # stderr is one line that names the argument
+  [[ $(wc -l <"$WORK/err") -eq 1 ]] && grep -q -- "$1" "$WORK/err"
+}
+
+check "help" 0 "$CAPTURE" --help
+for option in --seed --fps --until --at --png --format --surface --sheet; do
+  expect "help describes $option" grep -q -- "$option" "$WORK/out"
+done
+
+check "fps 0" 2 "$CAPTURE" --fps 0
+expect "fps 0 message" one_line_naming --fps
+check "fps 1001" 2 "$CAPTURE" --fps 1001
+check "seed too large" 2 "$CAPTURE" --seed 4294967296
+expect "seed message" one_line_naming --seed
+check "seed not a number" 2 "$CAPTURE" --seed 12x
+check "until negative" 2 "$CAPTURE" --until -5
+check "at empty item" 2 "$CAPTURE" --at 1,,2
+expect "at message" one_line_naming --at
+check "at never drawn" 2 "$CAPTURE" --fps 60 --at 2
+check "unknown format" 2 "$CAPTURE" --format 15 --surface "$WORK/s"
+expect "format message" one_line_naming --format
+check "surface without format" 2 "$CAPTURE" --surface "$WORK/s"
+check "missing value" 2 "$CAPTURE" --png
+check "unknown option" 2 "$CAPTURE" --frobnicate
+expect "unknown option message" one_line_naming --frobnicate
+
+touch "$WORK/a-file"
+check "png folder under a file" 1 "$CAPTURE" --at 0 --png "$WORK/a-file/frames" --sheet "$SHEET"
+expect "folder message" grep -q "a-file/frames" "$WORK/err"
+
+check "one frame" 0 "$CAPTURE" --at 0 --png "$WORK/one" --sheet "$SHEET"
+expect "one png written" test "$(ls "$WORK/one")" = "clock_000000.png"
+expect "indexed png" bash -c "file '$WORK/one/clock_000000.png' | grep -q '320 x 200, 8-bit colormap'"
+
+check "frames and surfaces" 0 "$CAPTURE" --seed 5 --at 0,3000,7200,10000 --png "$WORK/a" \
+  --format 565 --surface "$WORK/a" --sheet "$SHEET"
+expect "four of each" test "$(ls "$WORK/a" | wc -l)" -eq 8
+expect "raw size 565" test "$(stat -c %s "$WORK/a/clock_003000.raw")" -eq 128000
+check "24-bit surface" 0 "$CAPTURE" --at 100 --format 24-swapped --surface "$WORK/c" --sheet "$SHEET"
+expect "raw size 24" test "$(stat -c %s "$WORK/c/clock_000100.raw")" -eq 192000
+
+check "same again" 0 "$CAPTURE" --seed 5 --at 0,3000,7200,10000 --png "$WORK/b" \
+  --format 565 --surface "$WORK/b" --sheet "$SHEET"
+expect "deterministic" diff -r "$WORK/a" "$WORK/b"
+
+check "other seed" 0 "$CAPTURE" --seed 6 --at 3000 --png "$WORK/d" --sheet "$SHEET"
+expect "credits move with the seed" bash -c "! cmp -s '$WORK/a/clock_003000.png' '$WORK/d/clock_003000.png'"
+
+check "fast schedule" 0 "$CAPTURE" --fps 1000 --at 7 --png "$WORK/e" --sheet "$SHEET"
+expect "shared clock written once" test "$(ls "$WORK/e")" = "clock_000007.png"
+
+check "missing sheet still renders" 0 "$CAPTURE" --at 0 --png "$WORK/f" --sheet "$WORK/nope.bmp"
+expect "missing sheet reported" grep -q "nope.bmp: not found" "$WORK/err"
+
+echo "$passes passed, $failures failed"
+[[ $failures -eq 0 ]]
