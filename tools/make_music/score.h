@@ -1,0 +1,24 @@
+// The show's soundtrack: an original piece in A minor, arranged to the
+// show's script, written as XM patterns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "xm_writer.h"
+
+namespace makemusic {
+
+// A section of the piece and the moment of the show it must begin at.
+struct SectionTiming {
+    std::string name;
+    double targetSeconds;  // where the show's scene changes
+    double startSeconds;   // where the section begins when played
+    int firstOrder;
+};
+
+// Composes the piece. `sections` receives every section's timing; the last
+// one is the finale, which the song's restart position loops.
+Module ComposeSoundtrack(std::vector<SectionTiming>* sections);
+
+}  // namespace makemusic
