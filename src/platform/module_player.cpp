@@ -167,15 +167,15 @@ openmpt_module* CreateModule(const uint8_t* data, size_t size, const std::string
         Complain(source, "not a module file (empty)");
         return nullptr;
     }
+    if (IsCutShortXm(data, size)) {
+        Complain(source, "module file is cut short");
+        return nullptr;
+    }
     const int probe = openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, data, size, size,
                                                 openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
                                                 nullptr, nullptr, nullptr);
     if (probe != OPENMPT_PROBE_FILE_HEADER_RESULT_SUCCESS) {
         Complain(source, "not a module file");
-        return nullptr;
-    }
-    if (IsCutShortXm(data, size)) {
-        Complain(source, "module file is cut short");
         return nullptr;
     }
     int error = 0;

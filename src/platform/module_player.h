@@ -87,7 +87,7 @@ ModuleRenderer* OpenModuleRenderer(const char* path, uint32_t rate, bool mono,
 // not loop has ended (the rest of `out` is then set to silence).
 size_t RenderModuleFrames(ModuleRenderer* renderer, int16_t* out, size_t frames);
 
-// The song position in seconds of the next frame to render.
+// Seconds of music rendered so far (every pass of a loop counts).
 double ModuleRendererPosition(const ModuleRenderer* renderer);
 
 void CloseModuleRenderer(ModuleRenderer* renderer);
