@@ -335,9 +335,11 @@ int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)
     wanted.freq = static_cast<int>(frequency);
     wanted.format = AUDIO_S16SYS;
     wanted.channels = mono ? 1 : 2;
-    // About 46 ms per buffer at either of the show's rates: short enough
-    // for the picture, long enough not to run dry on a busy machine.
-    wanted.samples = frequency >= 44100 ? 2048 : 1024;
+    // At least 40 ms per buffer (46 ms at either of the show's rates):
+    // short enough to keep the music with the picture, long enough not to
+    // run dry on a busy machine. SDL wants a power of two.
+    wanted.samples = 256;
+    while (wanted.samples < frequency / 25) wanted.samples *= 2;
     wanted.callback = zelvik::FillAudio;
     SDL_AudioSpec obtained;
     // No changes allowed: SDL converts to whatever the hardware wants, so

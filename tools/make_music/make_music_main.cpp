@@ -66,18 +66,22 @@ int main(int argc, char** argv)
     std::vector<makemusic::SectionTiming> sections;
     const makemusic::Module module = makemusic::ComposeSoundtrack(&sections);
 
+    // Each section must start within the tolerance of its scene at every
+    // output rate.
     bool inTime = true;
+    if (report) std::printf("section         order  scene (s)  start (s) and error at: exact, 22050, 44100, 48000 Hz\n");
     for (const makemusic::SectionTiming& s : sections) {
-        const double error = s.startSeconds - s.targetSeconds;
-        if (report) {
-            std::printf("%-14s order %3d  starts %7.3f s  scene %6.2f s  %+6.3f s\n", s.name.c_str(),
-                        s.firstOrder, s.startSeconds, s.targetSeconds, error);
+        if (report) std::printf("%-14s  %5d  %9.2f ", s.name.c_str(), s.firstOrder, s.targetSeconds);
+        for (size_t i = 0; i < s.startSeconds.size(); ++i) {
+            const double error = s.startSeconds[i] - s.targetSeconds;
+            if (report) std::printf("  %7.3f %+.3f", s.startSeconds[i], error);
+            if (std::fabs(error) > kTolerance) {
+                std::fprintf(stderr, "make_music: section \"%s\" starts %.3f s away from its scene at %d Hz\n",
+                             s.name.c_str(), error, makemusic::kCheckedRates[i]);
+                inTime = false;
+            }
         }
-        if (std::fabs(error) > kTolerance) {
-            std::fprintf(stderr, "make_music: section \"%s\" starts at %.3f s, %.3f s away from its scene\n",
-                         s.name.c_str(), s.startSeconds, error);
-            inTime = false;
-        }
+        if (report) std::printf("\n");
     }
     if (!inTime) return 1;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -377,9 +378,13 @@ const char* const kClimax = "C6:8 A5:4 C6:4 | D6:8 B5:4 G5:4 | E6:6 D6:6 B5:4 | 
 const char* const kTorusReturns = "A5:6 C6:6 A5:4 | B5:6 D6:6 B5:4 | G#5:6 B5:6 E6:4 | E6:12 r:4";
 const char* const kDark = "D5:8 C5:4 A4:4 | Bb4:8 A4:4 F4:4 | G4:6 Bb4:6 D5:4 | C#5:12 E5:4";
 
-std::vector<int> Repeat(int bpm, int bars)
+// The tempo of each bar: `bpm` throughout, or `lastBar` in the last one
+// (a nudge that lands the next section on its scene).
+std::vector<int> Tempi(int bpm, int bars, int lastBar = 0)
 {
-    return std::vector<int>(static_cast<size_t>(bars), bpm);
+    std::vector<int> tempi(static_cast<size_t>(bars), bpm);
+    if (lastBar) tempi.back() = lastBar;
+    return tempi;
 }
 
 // Copies `from` onto `to` `kEchoDelay` rows later at `share` of the volume:
@@ -418,14 +423,13 @@ void Compose()
         a.arpVolume = 22;
         a.arpVolumeEnd = 34;
         a.crash = false;
-        std::vector<int> bpm = Repeat(114, 12);
-        bpm[11] = 116;
+        const char* const kChords = "Am Am F F C C G G Am F Dm E";
         const int start = row;
-        row = Bars("intro", 0.0, row, "Am Am F F C C G G Am F Dm E", bpm, a);
+        row = Bars("intro", 0.0, row, kChords, Tempi(114, 12, 116), a);
+        const std::vector<const Chord*> chords = Progression(kChords);
         for (int bar = 4; bar < 12; ++bar) {
             const int r = start + bar * kRowsPerBar;
-            static const int kRoots[12] = {33, 33, 29, 29, 36, 36, 31, 31, 33, 29, 38, 40};
-            Note(kChBass, r, kRoots[bar], kBass, 42);
+            Note(kChBass, r, chords[bar]->bass, kBass, 42);
             if (bar >= 8) {
                 for (int h : {2, 6, 10, 14}) Drum(kChHats, r + h, kClosedHat, 12 + bar);
             }
@@ -445,7 +449,7 @@ void Compose()
         a.padVolume = 30;
         a.ending = Ending::Fill;
         KeyOff(kChLead, row);
-        row = Bars("drums", 25.20, row, "Am F C G Am E", Repeat(117, 6), a);
+        row = Bars("drums", 25.20, row, "Am F C G Am E", Tempi(117, 6, 118), a);
     }
 
     // Half a second while the picture fades to black: everything lets go
@@ -471,16 +475,14 @@ void Compose()
         a.padVolume = 32;
         a.ending = Ending::Fill;
         const int start = row;
-        row = Bars("theme", 38.00, row, "Am F C G Am F Dm E", Repeat(128, 8), a);
+        row = Bars("theme", 38.00, row, "Am F C G Am F Dm E", Tempi(128, 8), a);
         Melody(kChLead, start, kThemeA, kLead, 56);
 
         a.arp = Arp::Sixteenths;
         a.arpVolume = 20;
         a.padVolume = 34;
-        std::vector<int> bpm = Repeat(122, 8);
-        bpm[7] = 124;
         const int second = row;
-        row = Bars("theme again", 53.00, row, "Am F C G Am F Dm E", bpm, a);
+        row = Bars("theme again", 53.00, row, "Am F C G Am F Dm E", Tempi(122, 8, 123), a);
         Melody(kChLead, second, kThemeB, kLead, 58);
     }
 
@@ -494,11 +496,11 @@ void Compose()
         a.arpVolume = 22;
         a.padVolume = 36;
         int start = row;
-        row = Bars("climax", 68.70, row, "F G Em Am", Repeat(126, 4), a);
+        row = Bars("climax", 68.70, row, "F G Em Am", Tempi(125, 4, 127), a);
         Melody(kChLead, start, kClimax, kLead, 60);
         a.ending = Ending::Fill;
         start = row;
-        row = Bars("torus returns", 76.35, row, "F G E E", Repeat(125, 4), a);
+        row = Bars("torus returns", 76.35, row, "F G E E", Tempi(125, 4, 127), a);
         Melody(kChLead, start, kTorusReturns, kLead, 60);
     }
 
@@ -513,7 +515,7 @@ void Compose()
         a.arpVolume = 18;
         a.padVolume = 36;
         const int start = row;
-        row = Bars("dark", 84.00, row, "Dm Bb Gm A", Repeat(126, 4), a);
+        row = Bars("dark", 84.00, row, "Dm Bb Gm A", Tempi(125, 4, 124), a);
         Drum(kChSnare, start, kTom, 56, kDrumNote - 3);
         Melody(kChLead, start, kDark, kLead, 54);
     }
@@ -532,7 +534,7 @@ void Compose()
         a.ending = Ending::Roll;
         a.crash = false;
         KeyOff(kChLead, row);
-        row = Bars("plasma alone", 91.70, row, "F G Am E", Repeat(125, 4), a);
+        row = Bars("plasma alone", 91.70, row, "F G Am E", Tempi(125, 4, 126), a);
         Drum(kChFx, row - 4, kSwell, 44);
     }
 
@@ -548,7 +550,7 @@ void Compose()
         a.arpVolume = 20;
         a.padVolume = 34;
         const int start = row;
-        row = Bars("finale", 99.35, row, "Am F C G Am F Dm E", Repeat(125, 8), a);
+        row = Bars("finale", 99.35, row, "Am F C G Am F Dm E", Tempi(125, 8), a);
         Melody(kChLead, start, kThemeA, kLead, 58);
     }
 
@@ -558,8 +560,10 @@ void Compose()
 }
 
 // Seconds from the song's start to the start of `row`, following the tempo
-// changes written on the way.
-double SecondsAt(int row)
+// changes written on the way. A tick lasts 2.5 / BPM s; a player rendering
+// at `rate` Hz rounds it down to whole samples, so the timing drifts a
+// little with the output rate (rate 0: exact).
+double SecondsAt(int row, int rate)
 {
     double seconds = 0.0;
     int bpm = 125;
@@ -567,7 +571,8 @@ double SecondsAt(int row)
         for (const Cell& c : Rows[r]) {
             if (c.effect == kEffectSetTempo && c.param >= 32) bpm = c.param;
         }
-        seconds += 2.5 * kSpeed / bpm;
+        const double tick = rate ? std::floor(rate * 2.5 / bpm) / rate : 2.5 / bpm;
+        seconds += kSpeed * tick;
     }
     return seconds;
 }
@@ -591,8 +596,9 @@ Module ComposeSoundtrack(std::vector<SectionTiming>* sections)
     for (size_t s = 0; s < Sections.size(); ++s) {
         const int first = Sections[s].firstRow;
         const int end = s + 1 < Sections.size() ? Sections[s + 1].firstRow : static_cast<int>(Rows.size());
-        sections->push_back({Sections[s].name, Sections[s].target, SecondsAt(first),
-                             static_cast<int>(m.orders.size())});
+        SectionTiming timing{Sections[s].name, Sections[s].target, static_cast<int>(m.orders.size()), {}};
+        for (int rate : kCheckedRates) timing.startSeconds.push_back(SecondsAt(first, rate));
+        sections->push_back(timing);
         for (int row = first; row < end; row += 4 * kRowsPerBar) {
             Pattern p;
             p.rows = std::min(4 * kRowsPerBar, end - row);
