@@ -1,0 +1,66 @@
+#include "platform/demo_music.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/module_player.h"
+
+namespace zelvik {
+
+namespace {
+
+constexpr uint32_t kPlayerVersion = 0x00070000;
+
+// Polls `condition` every millisecond until it holds or
+// kMusicWaitMilliseconds have passed; true if it held. (Sleeping between
+// polls leaves the processor to the audio thread that the wait is for.)
+template <typename Condition>
+bool WaitBriefly(Condition condition)
+{
+    const uint64_t start = SDL_GetTicks64();
+    while (!condition()) {
+        if (SDL_GetTicks64() - start >= kMusicWaitMilliseconds) return false;
+        SDL_Delay(1);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool StartMusic(bool stereo, bool highRate)
+{
+    const uint32_t version = BASSMOD_GetVersion();
+    if (version != kPlayerVersion) {
+        std::fprintf(stderr, "music: player version 0x%08X, the show needs 0x%08X\n",
+                     static_cast<unsigned>(version), static_cast<unsigned>(kPlayerVersion));
+        return false;
+    }
+    // Init prints the reason when it fails.
+    return BASSMOD_Init(-1, highRate ? 44100 : 22050, stereo ? 0 : kPlayerMono) != 0;
+}
+
+bool PlayDemoMusic(const char* path)
+{
+    BASSMOD_MusicFree();
+    // Load prints the reason when it fails; the show then runs silently.
+    if (!BASSMOD_MusicLoad(0, path, 0, 0, kShowModuleFlags)) return false;
+    if (!BASSMOD_MusicPlay()) return false;
+    // The wait has a way out: an output that never starts must not hold
+    // the show back for ever.
+    if (WaitBriefly([] { return BASSMOD_MusicIsActive() != 0; })) return true;
+    std::fprintf(stderr, "%s: the music did not start within %u ms; the show runs silently\n", path,
+                 static_cast<unsigned>(kMusicWaitMilliseconds));
+    BASSMOD_MusicFree();  // so that it cannot start later, out of step with the picture
+    return false;
+}
+
+void ShutdownAudio(bool musicEnabled)
+{
+    if (!musicEnabled) return;  // the player was never touched
+    BASSMOD_MusicFree();
+    WaitBriefly([] { return BASSMOD_MusicIsActive() == 0; });
+    BASSMOD_Free();
+}
+
+}  // namespace zelvik
