@@ -27,6 +27,8 @@ static int DataFileHandle = -1;
 // device), which the loader refuses because reading it might block forever.
 static constexpr int kNotRegularFile = -1;
 static int OpenFailure;
+// Bytes the latest ReadDataFile delivered; fewer than asked at the file's end.
+static uint32_t LastReadCount;
 
 int32_t OpenDataFile(const char* path)
 {
@@ -61,6 +63,7 @@ int32_t ReadDataFile(void* buffer, uint32_t count)
     // Reads until count bytes have arrived or the file ends. Reaching the
     // end early is not a failure (the caller's buffer keeps what it held
     // for the missing bytes); only an I/O error is.
+    LastReadCount = 0;
     if (DataFileHandle < 0) return 0;
     auto* out = static_cast<uint8_t*>(buffer);
     uint32_t done = 0;
@@ -72,6 +75,7 @@ int32_t ReadDataFile(void* buffer, uint32_t count)
         }
         if (got == 0) break;
         done += static_cast<uint32_t>(got);
+        LastReadCount = done;
     }
     return 1;
 }
@@ -208,10 +212,27 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
 
     char text[128];
     const char* problem = nullptr;
-    if (!ReadDataFile(FileHeader, kFileHeaderSize) || !ReadDataFile(InfoHeader, kInfoHeaderSize))
+    uint32_t headerBytes = 0;
+    if (!ReadDataFile(FileHeader, kFileHeaderSize)) {
         problem = "read error";
-    else
-        problem = CheckHeaders(text, sizeof text);
+    } else {
+        headerBytes = LastReadCount;
+        if (!ReadDataFile(InfoHeader, kInfoHeaderSize)) problem = "read error";
+        headerBytes += LastReadCount;
+    }
+    if (problem == nullptr) problem = CheckHeaders(text, sizeof text);
+    // A BMP file that ends inside its headers fails their checks on the
+    // zeros that stand in for the missing bytes; say what really happened.
+    if (problem != nullptr && headerBytes < kFileHeaderSize + kInfoHeaderSize &&
+        std::strcmp(problem, "read error") != 0) {
+        if (headerBytes == 0) {
+            problem = "empty file";
+        } else if (FileHeader[0] == 'B' && FileHeader[1] == 'M') {
+            std::snprintf(text, sizeof text, "cut short: %u bytes, the headers alone need %u",
+                          headerBytes, kFileHeaderSize + kInfoHeaderSize);
+            problem = text;
+        }
+    }
     if (problem != nullptr) {
         CloseDataFile();
         Complain(path, problem);
@@ -231,11 +252,21 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
 
     std::memset(Between, 0, betweenBytes);
     std::memset(StoredRows, 0, sizeof StoredRows);
-    const bool readOk = ReadDataFile(Between, betweenBytes) && ReadDataFile(StoredRows, kImageBytes);
+    bool readOk = ReadDataFile(Between, betweenBytes);
+    uint32_t bodyBytes = LastReadCount;
+    readOk = readOk && ReadDataFile(StoredRows, kImageBytes);
+    bodyBytes += LastReadCount;
     CloseDataFile();
     if (!readOk) {
         Complain(path, "read error");
         return;
+    }
+    // A file that ends early is still used, its missing bytes read as zero,
+    // but the viewer is told why the picture is incomplete.
+    if (headerBytes + bodyBytes < rowOffset + kImageBytes) {
+        std::snprintf(text, sizeof text, "cut short: %u of %u bytes, the rest reads as zero",
+                      headerBytes + bodyBytes, rowOffset + kImageBytes);
+        Complain(path, text);
     }
 
     // Rows are stored bottom-up: stored row 199 - r is destination row r.
@@ -311,6 +342,7 @@ void ZeroSpriteState()
     std::memset(Between, 0, sizeof Between);
     std::memset(StoredRows, 0, sizeof StoredRows);
     OpenFailure = 0;
+    LastReadCount = 0;
 }
 
 }  // namespace zelvik

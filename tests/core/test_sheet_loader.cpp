@@ -208,20 +208,29 @@ TEST_F(SheetLoaderTest, MissingBytesOfAShortFileReadAsZero)
     const std::string full = Write("full.bmp", Bytes(BmpFile{}));
     EXPECT_EQ(Load(full), "");
 
-    // Cut after 50 stored rows.
+    // Cut after 50 stored rows: used, and the viewer is told.
     BmpFile cut;
     cut.truncateAt = 1078 + 320 * 50;
-    EXPECT_EQ(Load(Write("cut_rows.bmp", Bytes(cut))), "");
+    std::string path = Write("cut_rows.bmp", Bytes(cut));
+    EXPECT_EQ(Load(path), path + ": cut short: 17078 of 65078 bytes, the rest reads as zero\n");
     ExpectImageLoaded(50);
     ExpectPaletteFromTable(256);
 
     // Cut inside the colour table: entries from 100 on are black, the image
     // is all zero.
     cut.truncateAt = 54 + 4 * 100;
-    EXPECT_EQ(Load(Write("cut_table.bmp", Bytes(cut))), "");
+    path = Write("cut_table.bmp", Bytes(cut));
+    EXPECT_EQ(Load(path), path + ": cut short: 454 of 65078 bytes, the rest reads as zero\n");
     ExpectImageLoaded(0);
     ExpectPaletteFromTable(100);
     EXPECT_FALSE(DataFileIsOpen());
+
+    // Cut after the bit count: every field that is checked is there and the
+    // zeros after it pass, so the file is used: an all-zero image.
+    cut.truncateAt = 30;
+    path = Write("cut_header.bmp", Bytes(cut));
+    EXPECT_EQ(Load(path), path + ": cut short: 30 of 65078 bytes, the rest reads as zero\n");
+    ExpectImageLoaded(0);
 
     // Trailing bytes after the rows are not read.
     std::vector<uint8_t> longer = Bytes(BmpFile{});
@@ -264,8 +273,15 @@ TEST_F(SheetLoaderTest, UnsuitableHeadersAreRejected)
         SCOPED_TRACE(c.name);
         ExpectRejected(Write(c.name, Bytes(c.file)), c.reason);
     }
-    // An empty file has no signature.
-    ExpectRejected(Write("empty.bmp", {}), "not a BMP file");
+    // Files that end before their headers do: said as such, not as the
+    // dimensions that the missing bytes would give.
+    ExpectRejected(Write("empty.bmp", {}), "empty file");
+    const std::vector<uint8_t> whole = Bytes(BmpFile{});
+    ExpectRejected(Write("cut2.bmp", {whole.begin(), whole.begin() + 2}),
+                   "cut short: 2 bytes, the headers alone need 54");
+    ExpectRejected(Write("cut20.bmp", {whole.begin(), whole.begin() + 20}),
+                   "cut short: 20 bytes, the headers alone need 54");
+    ExpectRejected(Write("text.bmp", {'h', 'i', '\n'}), "not a BMP file");
 }
 
 TEST_F(SheetLoaderTest, FilesThatCannotBeOpenedAreReported)
