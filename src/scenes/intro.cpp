@@ -7,6 +7,7 @@
 // 200, 50, 320 and 159 are single precision (so 3.14 is 3.1400001); the
 // panel offsets 99, 127, 94 and 33 are double; arithmetic runs in double;
 // values stored as single are rounded there; integers truncate.
+#include <algorithm>
 #include <cmath>
 
 #include "canvas/canvas.h"
@@ -103,11 +104,17 @@ void DrawIntroPanels()
     }
 }
 
+// Both transitions last 50 hundredths. The timeline never runs them longer;
+// should they be, they hold their end state (a black band, the logo at
+// rest) instead of driving a colour below 0 or a position out of range.
+static constexpr uint32_t kTransitionLength = 50;
+
 void FadeLetterbox()
 {
     FillLetterbox();
+    const uint32_t k = std::min(SceneClock, kTransitionLength);
     const float v = static_cast<float>(static_cast<double>(128.0f) -
-                                       static_cast<double>(SceneClock) * static_cast<double>(128.0f) /
+                                       static_cast<double>(k) * static_cast<double>(128.0f) /
                                            static_cast<double>(50.0f));
     const int32_t grey = static_cast<int32_t>(v);
     SetPaletteEntry(129, grey, grey, grey);
@@ -115,7 +122,8 @@ void FadeLetterbox()
 
 void SlideInLogo()
 {
-    const float f = static_cast<float>(static_cast<double>(SceneClock) / static_cast<double>(50.0f));
+    const uint32_t k = std::min(SceneClock, kTransitionLength);
+    const float f = static_cast<float>(static_cast<double>(k) / static_cast<double>(50.0f));
     DrawSprite(7, static_cast<int32_t>(static_cast<double>(320.0f) - static_cast<double>(159.0f) * f), 151);
 }
 
