@@ -1,0 +1,345 @@
+// Writes the fuzzers' seed files: the build's own sprite sheet and
+// soundtrack, small modules written on the spot, and broken variants of
+// each that stop at a different check of the loaders (cut short, wrong
+// depth, moved or impossible offsets, absurd counts, empty).
+//
+// Usage: make_fuzz_seeds SHEET.bmp MUSIC.xm OUTPUT-FOLDER
+// Writes OUTPUT-FOLDER/sheet/* and OUTPUT-FOLDER/module/*.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "xm_writer.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+bool Failed = false;
+
+Bytes ReadFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "make_fuzz_seeds: cannot read %s\n", path);
+        Failed = true;
+        return {};
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const fs::path& folder, const std::string& name, const Bytes& bytes)
+{
+    std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", (folder / name).c_str());
+        Failed = true;
+    }
+}
+
+void Put16(Bytes& b, size_t at, uint32_t value)
+{
+    if (at + 2 > b.size()) return;
+    b[at] = static_cast<uint8_t>(value);
+    b[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Put32(Bytes& b, size_t at, uint32_t value)
+{
+    if (at + 4 > b.size()) return;
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t Get16(const Bytes& b, size_t at)
+{
+    return at + 2 <= b.size() ? b[at] | (b[at + 1] << 8) : 0;
+}
+
+uint32_t Get32(const Bytes& b, size_t at)
+{
+    return at + 4 <= b.size() ? Get16(b, at) | (Get16(b, at + 2) << 16) : 0;
+}
+
+Bytes Cut(const Bytes& b, size_t size)
+{
+    return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(size, b.size())));
+}
+
+// --- Sprite sheets ------------------------------------------------------------
+// Offsets in a classic file: file header 0-13 (bfOffBits at 10), info header
+// 14-53 (biSize 14, biWidth 18, biHeight 22, biPlanes 26, biBitCount 28,
+// biCompression 30, biClrUsed 46), colour table 54-1077, rows from 1078.
+
+void WriteSheets(const Bytes& good, const fs::path& folder)
+{
+    Write(folder, "valid.bmp", good);
+    if (good.size() < 1078) return;
+
+    Write(folder, "empty.bmp", {});
+    for (size_t cut : {size_t{1}, size_t{13}, size_t{14}, size_t{30}, size_t{54}, size_t{600}, size_t{1078},
+                       size_t{33078}, good.size() - 1})
+        Write(folder, "cut-" + std::to_string(cut) + ".bmp", Cut(good, cut));
+
+    auto variant = [&](const std::string& name, auto change) {
+        Bytes b = good;
+        change(b);
+        Write(folder, name, b);
+    };
+    variant("magic-BA.bmp", [](Bytes& b) { b[1] = 'A'; });
+    variant("top-down.bmp", [](Bytes& b) { Put32(b, 22, static_cast<uint32_t>(-200)); });
+    variant("width-321.bmp", [](Bytes& b) { Put32(b, 18, 321); });
+    variant("height-199.bmp", [](Bytes& b) { Put32(b, 22, 199); });
+    for (uint32_t bits : {1u, 4u, 24u, 32u})
+        variant("bits-" + std::to_string(bits) + ".bmp", [bits](Bytes& b) { Put16(b, 28, bits); });
+    variant("rle8.bmp", [](Bytes& b) { Put32(b, 30, 1); });
+    variant("planes-0.bmp", [](Bytes& b) { Put16(b, 26, 0); });
+    variant("info-size-12.bmp", [](Bytes& b) { Put32(b, 14, 12); });
+    variant("info-size-huge.bmp", [](Bytes& b) { Put32(b, 14, 0xFFFFFFFFu); });
+    variant("colours-used-huge.bmp", [](Bytes& b) { Put32(b, 46, 0xFFFFFFFFu); });
+    variant("colours-used-257.bmp", [](Bytes& b) { Put32(b, 46, 257); });
+    variant("row-offset-0.bmp", [](Bytes& b) { Put32(b, 10, 0); });
+    variant("row-offset-huge.bmp", [](Bytes& b) { Put32(b, 10, 0xFFFFFFFFu); });
+    variant("row-offset-65537.bmp", [](Bytes& b) { Put32(b, 10, 65537); });
+    variant("row-offset-past-end.bmp", [](Bytes& b) { Put32(b, 10, 60000); });
+    variant("trailing-bytes.bmp", [](Bytes& b) { b.insert(b.end(), 5000, 0xAB); });
+
+    // Valid files of other layouts: a 124-byte info header with the table
+    // after it, and a 16-colour table with a gap before the rows.
+    {
+        Bytes b(good.begin(), good.begin() + 14);
+        Bytes info(124, 0);
+        std::memcpy(info.data(), good.data() + 14, 40);
+        Put32(info, 0, 124);
+        b.insert(b.end(), info.begin(), info.end());
+        b.insert(b.end(), good.begin() + 54, good.end());
+        Put32(b, 10, 14 + 124 + 1024);
+        Write(folder, "info-header-124.bmp", b);
+    }
+    {
+        Bytes b(good.begin(), good.begin() + 54 + 16 * 4);
+        Put32(b, 46, 16);
+        b.insert(b.end(), 100, 0x00);
+        Put32(b, 10, static_cast<uint32_t>(b.size()));
+        b.insert(b.end(), good.begin() + 1078, good.end());
+        Write(folder, "sixteen-colours-and-gap.bmp", b);
+    }
+}
+
+// --- Modules -------------------------------------------------------------------
+// XM header: 58 version, 60 header size (from 60), 64 song length,
+// 66 restart, 68 channels, 70 patterns, 72 instruments, 76 speed, 78 BPM,
+// 80 order table. Patterns start at 60 + header size: 0 header length,
+// 4 packing, 5 rows, 7 packed size. Then the instruments: 0 size,
+// 27 sample count, 29 sample header size; sample headers (40 bytes):
+// 0 length, 4 loop start, 8 loop length, 14 type, 17 reserved (0xAD:
+// 4-bit packed).
+
+std::vector<int16_t> Tone(int length, double period, double amplitude)
+{
+    std::vector<int16_t> s;
+    for (int i = 0; i < length; ++i)
+        s.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * i / period))));
+    return s;
+}
+
+Bytes Serialise(const makemusic::Module& m)
+{
+    Bytes bytes;
+    std::string error;
+    if (!makemusic::WriteXm(m, &bytes, &error)) {
+        std::fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
+        Failed = true;
+    }
+    return bytes;
+}
+
+// Two channels, one looping sine, one pattern.
+Bytes TinyModule()
+{
+    makemusic::Module m;
+    m.name = "tiny";
+    m.channels = 2;
+    makemusic::Instrument tone;
+    tone.name = "sine";
+    tone.sample = Tone(256, 64.0, 20000.0);
+    tone.loop = true;
+    tone.loopLength = 256;
+    tone.volumeEnvelope.points = {{0, 64}, {10, 64}};
+    tone.volumeEnvelope.sustain = 1;
+    m.instruments.push_back(tone);
+    makemusic::Pattern p;
+    p.rows = 16;
+    p.cells.resize(32);
+    p.cells[0] = {49, 1, 0x50, makemusic::kEffectSetPanning, 0x00};
+    p.cells[1] = {61, 1, 0x50, makemusic::kEffectSetPanning, 0xFF};
+    m.patterns.push_back(p);
+    m.orders = {0};
+    return Serialise(m);
+}
+
+// Four channels, three instruments with envelopes, vibrato and fades,
+// three patterns with notes, key-offs, volume and tempo changes.
+Bytes SmallSong()
+{
+    makemusic::Module m;
+    m.name = "small song";
+    m.channels = 4;
+    m.speed = 3;
+    m.bpm = 140;
+    m.restartPosition = 1;
+    for (int i = 0; i < 3; ++i) {
+        makemusic::Instrument in;
+        in.name = "voice " + std::to_string(i);
+        in.sample = Tone(300 + 100 * i, 20.0 + 13 * i, 12000.0);
+        in.loop = i != 2;
+        in.loopStart = 50;
+        in.loopLength = 200;
+        in.relativeNote = static_cast<int8_t>(i * 5 - 5);
+        in.finetune = static_cast<int8_t>(i * 20 - 20);
+        in.volumeEnvelope.points = {{0, 0}, {4, 64}, {20, 40}, {60, 0}};
+        in.volumeEnvelope.sustain = i == 1 ? 2 : -1;
+        in.vibratoType = static_cast<uint8_t>(i);
+        in.vibratoDepth = 4;
+        in.vibratoRate = 10;
+        in.fadeout = static_cast<uint16_t>(200 * i);
+        m.instruments.push_back(in);
+    }
+    for (int pi = 0; pi < 3; ++pi) {
+        makemusic::Pattern p;
+        p.rows = 8 + 8 * pi;
+        p.cells.resize(static_cast<size_t>(p.rows) * 4);
+        for (int row = 0; row < p.rows; row += 2) {
+            const int channel = (row / 2 + pi) % 4;
+            makemusic::Cell& c = p.cells[static_cast<size_t>(row) * 4 + static_cast<size_t>(channel)];
+            c.note = static_cast<uint8_t>(37 + (row * 7 + pi * 3) % 36);
+            c.instrument = static_cast<uint8_t>(1 + (row + pi) % 3);
+            c.volume = static_cast<uint8_t>(0x10 + 20 + row);
+        }
+        p.cells[4 * 3 + 1] = {makemusic::kKeyOff, 0, 0, 0, 0};
+        p.cells[2] = {0, 0, 0, makemusic::kEffectSetTempo, static_cast<uint8_t>(2 + pi)};
+        m.patterns.push_back(p);
+    }
+    m.orders = {0, 1, 2, 1};
+    return Serialise(m);
+}
+
+// A four-channel ProTracker module: 31 empty sample slots but one, one
+// pattern of one note, so that a second loader of the library is seeded.
+Bytes TinyMod()
+{
+    Bytes b(20 + 31 * 30 + 2 + 128 + 4 + 1024 + 64, 0);
+    std::memcpy(b.data(), "tiny mod", 8);
+    uint8_t* sample = b.data() + 20;
+    std::memcpy(sample, "square", 6);
+    sample[22] = 0;  // length in words, big-endian: 32 words
+    sample[23] = 32;
+    sample[25] = 64;  // volume
+    sample[29] = 1;   // loop length 1 word: no loop
+    b[950] = 1;       // song length
+    b[951] = 127;
+    std::memcpy(b.data() + 1080, "M.K.", 4);
+    uint8_t* cell = b.data() + 1084;
+    cell[0] = 0x00;  // sample 1, period 428 (C-2)
+    cell[1] = 0xAC;
+    cell[2] = 0x10;
+    for (size_t i = 0; i < 64; ++i) b[1084 + 1024 + i] = i < 32 ? 0x60 : 0xA0;
+    return b;
+}
+
+// Where the first pattern header lies, and the first instrument header.
+size_t FirstPattern(const Bytes& xm) { return 60 + Get32(xm, 60); }
+
+size_t FirstInstrument(const Bytes& xm)
+{
+    size_t pos = FirstPattern(xm);
+    for (uint32_t p = 0, n = Get16(xm, 70); p < n && pos + 9 <= xm.size(); ++p)
+        pos += Get32(xm, pos) + Get16(xm, pos + 7);
+    return pos;
+}
+
+void WriteModules(const Bytes& demo, const fs::path& folder)
+{
+    const Bytes tiny = TinyModule();
+    const Bytes song = SmallSong();
+    Write(folder, "demo.xm", demo);
+    Write(folder, "tiny.xm", tiny);
+    Write(folder, "small-song.xm", song);
+    Write(folder, "tiny.mod", TinyMod());
+    Write(folder, "empty.xm", {});
+    Write(folder, "text.xm", Bytes{'n', 'o', 't', ' ', 'm', 'u', 's', 'i', 'c', '\n'});
+
+    auto variant = [&](const std::string& name, auto change) {
+        Bytes b = song;
+        change(b);
+        Write(folder, name, b);
+    };
+    for (uint32_t channels : {0u, 1u, 33u, 255u, 0xFFFFu})
+        variant("channels-" + std::to_string(channels) + ".xm", [channels](Bytes& b) { Put16(b, 68, channels); });
+    variant("song-length-0.xm", [](Bytes& b) { Put16(b, 64, 0); });
+    variant("song-length-300.xm", [](Bytes& b) { Put16(b, 64, 300); });
+    variant("restart-past-end.xm", [](Bytes& b) { Put16(b, 66, 200); });
+    variant("patterns-300.xm", [](Bytes& b) { Put16(b, 70, 300); });
+    variant("instruments-200.xm", [](Bytes& b) { Put16(b, 72, 200); });
+    variant("order-past-patterns.xm", [](Bytes& b) { b[81] = 77; });
+    variant("speed-0-bpm-0.xm", [](Bytes& b) { Put16(b, 76, 0); Put16(b, 78, 0); });
+    variant("header-size-0.xm", [](Bytes& b) { Put32(b, 60, 0); });
+    variant("header-size-huge.xm", [](Bytes& b) { Put32(b, 60, 0xFFFFFFF0u); });
+    variant("version-0103.xm", [](Bytes& b) { Put16(b, 58, 0x0103); });
+    const size_t pattern = FirstPattern(song);
+    variant("pattern-header-0.xm", [pattern](Bytes& b) { Put32(b, pattern, 0); });
+    variant("pattern-rows-0.xm", [pattern](Bytes& b) { Put16(b, pattern + 5, 0); });
+    variant("pattern-rows-1000.xm", [pattern](Bytes& b) { Put16(b, pattern + 5, 1000); });
+    variant("pattern-size-huge.xm", [pattern](Bytes& b) { Put16(b, pattern + 7, 0xFFFF); });
+    variant("pattern-data-garbage.xm", [pattern](Bytes& b) {
+        for (size_t i = pattern + 9; i < pattern + 9 + Get16(b, pattern + 7) && i < b.size(); ++i)
+            b[i] = static_cast<uint8_t>(0x80 | (i * 37));
+    });
+    const size_t instrument = FirstInstrument(song);
+    const size_t sampleHeader = instrument + Get32(song, instrument);
+    variant("instrument-size-0.xm", [instrument](Bytes& b) { Put32(b, instrument, 0); });
+    variant("samples-300.xm", [instrument](Bytes& b) { Put16(b, instrument + 27, 300); });
+    variant("sample-header-size-0.xm", [instrument](Bytes& b) { Put32(b, instrument + 29, 0); });
+    variant("sample-length-huge.xm", [sampleHeader](Bytes& b) { Put32(b, sampleHeader, 0xFFFFFFF0u); });
+    variant("sample-loop-past-end.xm", [sampleHeader](Bytes& b) {
+        Put32(b, sampleHeader + 4, 0x7FFFFFF0u);
+        Put32(b, sampleHeader + 8, 0x7FFFFFF0u);
+    });
+    variant("sample-packed-4-bit.xm", [sampleHeader](Bytes& b) {
+        b[sampleHeader + 14] &= static_cast<uint8_t>(~0x10);
+        b[sampleHeader + 17] = 0xAD;
+    });
+    variant("sample-type-8-bit.xm", [sampleHeader](Bytes& b) { b[sampleHeader + 14] &= static_cast<uint8_t>(~0x10); });
+    for (size_t cut : {size_t{17}, size_t{60}, size_t{80}, size_t{200}, pattern + 5, pattern + 20, instrument + 10,
+                       instrument + 40, sampleHeader + 20, song.size() - 1})
+        Write(folder, "cut-" + std::to_string(cut) + ".xm", Cut(song, cut));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "Usage: make_fuzz_seeds SHEET.bmp MUSIC.xm OUTPUT-FOLDER\n");
+        return 2;
+    }
+    const fs::path out = argv[3];
+    std::error_code error;
+    fs::create_directories(out / "sheet", error);
+    fs::create_directories(out / "module", error);
+    if (error) {
+        std::fprintf(stderr, "make_fuzz_seeds: cannot create %s: %s\n", out.c_str(), error.message().c_str());
+        return 1;
+    }
+    WriteSheets(ReadFile(argv[1]), out / "sheet");
+    WriteModules(ReadFile(argv[2]), out / "module");
+    return Failed ? 1 : 0;
+}
