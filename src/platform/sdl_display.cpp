@@ -28,12 +28,15 @@ static bool CursorMessagePending;
 static bool DeviceLost;
 static bool Vsync;
 static char RendererName[32];
+static uint32_t FormatOverride;
 
 void SetDisplayWindowProc(WindowProc proc) { Proc = proc; }
 void SetDisplayOpenedHook(void (*hook)()) { OpenedHook = hook; }
 WindowHandle DisplayWindowHandle() { return Handle; }
 const char* DisplayRendererName() { return RendererName; }
 bool DisplayHasVsync() { return Vsync; }
+void SetBackBufferFormatOverride(uint32_t sdlFormat) { FormatOverride = sdlFormat; }
+SDL_Renderer* DisplayRenderer() { return Renderer; }
 
 // --- Pure pieces ------------------------------------------------------------
 
@@ -192,6 +195,13 @@ static int Open(const char* title, int32_t width, int32_t height)
         // SDL converts any RGB texture for any renderer; 32-bit is the
         // cheapest conversion when the renderer names none of ours.
         choice = BackBufferChoice{SDL_PIXELFORMAT_RGB888, &PixelFormats[0]};
+    }
+    if (FormatOverride != 0) {
+        choice = ChooseBackBufferFormat(&FormatOverride, 1);
+        if (choice.format == nullptr) {
+            SDL_SetError("%s is none of the show's pixel formats", SDL_GetPixelFormatName(FormatOverride));
+            return FailOpen();
+        }
     }
     BackBufferFormat = choice.sdlFormat;
     BackBufferSpec = choice.format;

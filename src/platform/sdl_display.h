@@ -7,6 +7,8 @@
 #include "display/display.h"
 #include "platform/window_system.h"
 
+struct SDL_Renderer;
+
 namespace zelvik {
 
 extern const DisplayBackend SdlDisplay;
@@ -49,6 +51,11 @@ PresentationGeometry ComputePresentation(int32_t outputW, int32_t outputH, int32
 // Called at the end of every successful open; tests use it to queue input
 // for the show's window.
 void SetDisplayOpenedHook(void (*hook)());
+
+// For tests: stream through this SDL pixel format instead of the chosen
+// one (0 goes back to choosing), and the renderer of the open display.
+void SetBackBufferFormatOverride(uint32_t sdlFormat);
+SDL_Renderer* DisplayRenderer();
 
 // What the renderer gave: its name and whether it waits for vertical sync.
 const char* DisplayRendererName();
