@@ -58,27 +58,6 @@ TEST(DialogLayout, DialogUnitsBecomePixelsThroughTheFontsAverageCharacter)
     EXPECT_TRUE(SameRect(doubled.items[0], PixelRect{252, 8, 98, 42})) << Describe(doubled.items[0]);
 }
 
-TEST(DialogLayout, TemplateGivesTabStopsAndTheDefaultButtonAsTheKeyboardNeedsThem)
-{
-    const DialogTemplate& t = OptionsDialogTemplate;
-    EXPECT_STREQ(t.caption, "Quillomarth demo engine");
-    EXPECT_EQ(t.pointSize, 8);
-    EXPECT_EQ(t.style & WS_SYSMENU, 0u);
-    for (int i = 0; i < t.itemCount; ++i) {
-        const DialogItemTemplate& item = t.items[i];
-        SCOPED_TRACE(item.text);
-        EXPECT_EQ(item.id, 1000 + i);
-        EXPECT_NE(item.style & WS_VISIBLE, 0u);
-        EXPECT_EQ((item.style & WS_TABSTOP) != 0, item.id <= kPlayMusicBox);
-        const uint32_t kind = item.style & BS_TYPEMASK;
-        const uint32_t expected = item.id == kStartButton   ? BS_DEFPUSHBUTTON
-                                  : item.id == kExitButton  ? BS_PUSHBUTTON
-                                  : item.id == kPlayMusicBox ? BS_AUTOCHECKBOX
-                                                             : BS_RADIOBUTTON;
-        EXPECT_EQ(kind, expected);
-    }
-}
-
 class OptionsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override

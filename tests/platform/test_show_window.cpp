@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -348,6 +349,15 @@ TEST_F(ShowWindowTest, CloseRequestAndQuitEndTheProcessWithStatusZero)
             PresentFrame(TrueColourFrame);
         },
         testing::ExitedWithCode(0), "");
+}
+
+TEST(TickCount, CountsMillisecondsSinceBootNotSinceProgramStart)
+{
+    // steady_clock runs on the same monotonic clock, counted from boot.
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    const uint32_t expected = static_cast<uint32_t>(static_cast<uint64_t>(ms));
+    EXPECT_LE(GetTickCount() - expected, 5u);
 }
 
 // --- The program from the dialog to the end -------------------------------------------
