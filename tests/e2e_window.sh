@@ -152,5 +152,9 @@ wait "$ZELVIK_PID"
 status=$?
 ZELVIK_PID=""
 ((status == 0)) || fail "exit status $status after Escape: $(cat "$OUT/e2e-stderr.txt")"
-[[ -s "$OUT/e2e-stderr.txt" ]] && fail "the program wrote to stderr: $(cat "$OUT/e2e-stderr.txt")"
+# SDL's disk audio driver announces itself on stderr; anything else there is
+# a complaint of the program's own.
+grep -v -e "SDL disk i/o audio driver" -e "Writing to file" -e '^[[:space:]]*$' "$OUT/e2e-stderr.txt" \
+  >"$OUT/e2e-stderr-own.txt" || true
+[[ -s "$OUT/e2e-stderr-own.txt" ]] && fail "the program wrote to stderr: $(cat "$OUT/e2e-stderr-own.txt")"
 note "passed (screenshots in $OUT)"

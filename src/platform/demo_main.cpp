@@ -9,11 +9,7 @@
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
 
-#if __has_include("platform/demo_music.h")
 #include "platform/demo_music.h"
-#else
-#include "platform/demo_music_stub.h"
-#endif
 
 namespace zelvik {
 

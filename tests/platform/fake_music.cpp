@@ -2,11 +2,7 @@
 
 #include <cstdio>
 
-#if __has_include("platform/demo_music.h")
 #include "platform/demo_music.h"
-#else
-#include "platform/demo_music_stub.h"
-#endif
 
 namespace zelvik {
 
@@ -27,7 +23,11 @@ bool StartMusic(bool stereo, bool highRate)
     return FakeMusicStartResult;
 }
 
-void PlayDemoMusic() { ++FakeMusic.plays; }
+bool PlayDemoMusic(const char*)
+{
+    ++FakeMusic.plays;
+    return true;
+}
 
 // Shutdown is the last thing a process does before it exits, so this is
 // where a test running the program in a child process learns the calls.
