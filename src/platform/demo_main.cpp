@@ -1,0 +1,171 @@
+#include "platform/demo_main.h"
+
+#include <cstdio>
+
+#include "canvas/canvas.h"
+#include "display/display.h"
+#include "driver/random.h"
+#include "driver/timeline.h"
+#include "platform/sdl_display.h"
+#include "res/options_dialog.h"
+
+#include "platform/demo_music.h"
+
+namespace zelvik {
+
+int32_t StartRequested;
+int32_t MusicEnabled;
+int32_t Stereo;
+int32_t HighRate;
+WindowHandle DialogWindow;
+uint32_t StartTime;
+
+// --- Options dialog -----------------------------------------------------------
+
+static void SetCheck(int32_t id, uintptr_t checked)
+{
+    SendDlgItemMessage(DialogWindow, id, BM_SETCHECK, checked, 0);
+}
+
+intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t)
+{
+    if (message == WM_INITDIALOG) {
+        DialogWindow = dialog;
+        SetCheck(kPlayMusicBox, 1);
+        MusicEnabled = 1;
+        SetCheck(kMonoButton, 1);
+        Stereo = 0;
+        SetCheck(kStereoButton, 0);
+        SetCheck(kRate22050Button, 1);
+        HighRate = 0;
+        SetCheck(kRate44100Button, 0);
+        StartRequested = 0;
+        return 1;
+    }
+    if (message != WM_COMMAND) return 0;
+
+    switch (static_cast<int32_t>(wParam & 0xFFFF)) {
+    case kStartButton:
+        StartRequested = 1;
+        EndDialog(dialog, 0);
+        return 1;
+    case IDCANCEL:  // Escape or the close button: StartRequested stays as it is
+        EndDialog(dialog, 0);
+        return 1;
+    case kExitButton:
+        StartRequested = 0;
+        EndDialog(dialog, 0);
+        return 1;
+    case kPlayMusicBox:
+        if (MusicEnabled) {
+            SetCheck(kPlayMusicBox, 0);
+            MusicEnabled = 0;
+        } else {
+            SetCheck(kPlayMusicBox, 1);
+            MusicEnabled = 1;
+        }
+        return 1;
+    case kMonoButton:
+        SetCheck(kMonoButton, 1);
+        SetCheck(kStereoButton, 0);
+        Stereo = 0;
+        return 1;
+    case kStereoButton:
+        SetCheck(kMonoButton, 0);
+        SetCheck(kStereoButton, 1);
+        Stereo = 1;
+        return 1;
+    case kRate22050Button:
+        SetCheck(kRate22050Button, 1);
+        SetCheck(kRate44100Button, 0);
+        HighRate = 0;
+        return 1;
+    case kRate44100Button:
+        SetCheck(kRate22050Button, 0);
+        SetCheck(kRate44100Button, 1);
+        HighRate = 1;
+        return 1;
+    default: return 0;
+    }
+}
+
+intptr_t ShowOptionsDialog()
+{
+    return DialogBoxParam(kOptionsDialogResource, nullptr, OptionsDialogProc, 0);
+}
+
+// --- The show's window -----------------------------------------------------------
+
+[[noreturn]] static void Shutdown()
+{
+    ShutdownDisplay();
+    ShutdownAudio(MusicEnabled != 0);
+    ExitProcess(0);
+}
+
+intptr_t DemoWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_t)
+{
+    switch (message) {
+    case WM_ACTIVATEAPP: AppActive = static_cast<int32_t>(wParam); return 0;
+    case WM_SETCURSOR: SetCursor(nullptr); return 0;
+    case WM_KEYDOWN:
+        if ((wParam & 0xFF) == VK_ESCAPE) Shutdown();
+        return 0;
+    case WM_CLOSE: Shutdown();
+    default: return 0;
+    }
+}
+
+// --- Start-up and the frame loop -----------------------------------------------
+
+static const char* Reason(const char* fallback)
+{
+    const char* text = WindowSystemError();
+    return text != nullptr && *text != '\0' ? text : fallback;
+}
+
+int DemoMain()
+{
+    // The tick count differs from run to run, and so does the show's
+    // random material.
+    srand(GetTickCount());
+
+    if (ShowOptionsDialog() == -1) {
+        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", Reason("unknown error"));
+        return 1;
+    }
+    if (StartRequested == 0) return 1;
+
+    if (MusicEnabled) {
+        ClearWindowSystemError();
+        if (!StartMusic(Stereo != 0, HighRate != 0)) {
+            std::fprintf(stderr,
+                         "zelvik: no audio output for the music (%s); switch music off to run "
+                         "without sound\n",
+                         Reason("the player could not start"));
+            return 1;
+        }
+    }
+
+    SetDisplayWindowProc(DemoWindowProc);
+    UseDisplayBackend(&SdlDisplay);
+    ClearWindowSystemError();
+    if (!InitDisplay("Demo", 320, 200)) {
+        std::fprintf(stderr, "zelvik: cannot open the display: %s\n", Reason("no usable pixel format"));
+        // Give back what was opened, so that nothing outlives the message.
+        ShutdownDisplay();
+        ShutdownAudio(MusicEnabled != 0);
+        return 1;
+    }
+
+    DemoSetup();
+    if (MusicEnabled) PlayDemoMusic();
+
+    StartTime = GetTickCount() / 10;
+    for (;;) {
+        RenderFrame(GetTickCount() / 10 - StartTime);
+        PresentFrame(TrueColourFrame);
+    }
+}
+
+}  // namespace zelvik

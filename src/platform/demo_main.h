@@ -1,0 +1,33 @@
+// The program's spine: the options dialog, start-up, the endless frame
+// loop and the show window's procedure, which ends the process.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window_system.h"
+
+namespace zelvik {
+
+// Choices of the options dialog (1/0), set by OptionsDialogProc.
+extern int32_t StartRequested;
+extern int32_t MusicEnabled;
+extern int32_t Stereo;    // 0 mono, 1 stereo
+extern int32_t HighRate;  // 0 22050 Hz, 1 44100 Hz
+// The dialog's window, saved at WM_INITDIALOG; check marks go through it.
+extern WindowHandle DialogWindow;
+// Tick count / 10 taken just before the loop; the demo clock counts from it.
+extern uint32_t StartTime;
+
+// Runs the options dialog modally; -1 when it could not be shown.
+intptr_t ShowOptionsDialog();
+intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Escape and a close request tear everything down and end the process
+// with status 0; activation changes set AppActive; the pointer is hidden.
+intptr_t DemoWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Returns 1 on every early exit (one line on stderr says why, except when
+// the viewer left the dialog without Start); never returns once the show
+// runs.
+int DemoMain();
+
+}  // namespace zelvik

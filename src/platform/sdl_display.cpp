@@ -1,0 +1,348 @@
+// The full-screen display on SDL2. The window covers the desktop in its own
+// mode (the display mode is never switched); the back buffer is a streaming
+// texture in one of the show's eight pixel formats, locked and filled by
+// PresentFrame; a flip scales it by whole numbers into an intermediate
+// target (sharp pixels), then smoothly onto the 4:3 picture rectangle.
+#include "platform/sdl_display.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+namespace zelvik {
+
+static WindowProc Proc;
+static void (*OpenedHook)();
+static SDL_Window* SdlWindow;
+static SDL_Renderer* Renderer;
+static SDL_Texture* BackBuffer;
+static SDL_Texture* Upscaled;
+static int32_t UpscaledW, UpscaledH;
+static uint32_t BackBufferFormat;
+static const PixelFormatSpec* BackBufferSpec;
+static int32_t Width, Height;
+static int32_t MaxTextureW, MaxTextureH;
+static WindowHandle Handle;
+static bool SawActivation;
+static bool CursorMessagePending;
+static bool DeviceLost;
+static bool Vsync;
+static char RendererName[32];
+static uint32_t FormatOverride;
+
+void SetDisplayWindowProc(WindowProc proc) { Proc = proc; }
+void SetDisplayOpenedHook(void (*hook)()) { OpenedHook = hook; }
+WindowHandle DisplayWindowHandle() { return Handle; }
+const char* DisplayRendererName() { return RendererName; }
+bool DisplayHasVsync() { return Vsync; }
+void SetBackBufferFormatOverride(uint32_t sdlFormat) { FormatOverride = sdlFormat; }
+SDL_Renderer* DisplayRenderer() { return Renderer; }
+
+// --- Pure pieces ------------------------------------------------------------
+
+bool DescribeSdlFormat(uint32_t sdlFormat, ReportedPixelFormat* format)
+{
+    if (SDL_ISPIXELFORMAT_FOURCC(sdlFormat) || SDL_ISPIXELFORMAT_INDEXED(sdlFormat)) return false;
+    int bpp = 0;
+    Uint32 r = 0, g = 0, b = 0, a = 0;
+    if (!SDL_PixelFormatEnumToMasks(sdlFormat, &bpp, &r, &g, &b, &a)) return false;
+    // SDL counts the bits that carry colour (15 for 5-5-5); a display
+    // reports the storage width.
+    *format = ReportedPixelFormat{kPixelFormatRgbFlag,
+                                  static_cast<uint32_t>(SDL_BYTESPERPIXEL(sdlFormat)) * 8u, r, g, b};
+    return true;
+}
+
+static bool HasAlpha(uint32_t sdlFormat) { return SDL_ISPIXELFORMAT_ALPHA(sdlFormat); }
+
+BackBufferChoice ChooseBackBufferFormat(const uint32_t* sdlFormats, int32_t count)
+{
+    for (const PixelFormatSpec& spec : PixelFormats) {
+        BackBufferChoice best{0, nullptr};
+        for (int32_t i = 0; i < count; ++i) {
+            ReportedPixelFormat f{};
+            if (!DescribeSdlFormat(sdlFormats[i], &f)) continue;
+            if (f.bitCount != spec.bitCount || f.redMask != spec.redMask ||
+                f.greenMask != spec.greenMask || f.blueMask != spec.blueMask)
+                continue;
+            if (best.format == nullptr || (HasAlpha(best.sdlFormat) && !HasAlpha(sdlFormats[i])))
+                best = BackBufferChoice{sdlFormats[i], &spec};
+        }
+        if (best.format) return best;
+    }
+    return BackBufferChoice{0, nullptr};
+}
+
+PresentationGeometry ComputePresentation(int32_t outputW, int32_t outputH, int32_t width,
+                                         int32_t height, int32_t maxTextureW, int32_t maxTextureH)
+{
+    PresentationGeometry g{width, height, PixelRect{0, 0, 0, 0}};
+    if (outputW <= 0 || outputH <= 0 || width <= 0 || height <= 0) return g;
+    // Picture aspect width : 1.2 height, kept in integers as 5w : 6h.
+    const int64_t aspectW = 5 * int64_t{width}, aspectH = 6 * int64_t{height};
+    PixelRect& p = g.picture;
+    if (int64_t{outputW} * aspectH > int64_t{outputH} * aspectW) {
+        p.h = outputH;
+        p.w = static_cast<int32_t>((int64_t{outputH} * aspectW + aspectH / 2) / aspectH);
+    } else {
+        p.w = outputW;
+        p.h = static_cast<int32_t>((int64_t{outputW} * aspectH + aspectW / 2) / aspectW);
+    }
+    p.x = (outputW - p.w) / 2;
+    p.y = (outputH - p.h) / 2;
+    int32_t kx = (p.w + width - 1) / width, ky = (p.h + height - 1) / height;
+    if (kx < 1) kx = 1;
+    if (ky < 1) ky = 1;
+    while (maxTextureW > 0 && kx > 1 && width * kx > maxTextureW) --kx;
+    while (maxTextureH > 0 && ky > 1 && height * ky > maxTextureH) --ky;
+    g.upscaledW = width * kx;
+    g.upscaledH = height * ky;
+    return g;
+}
+
+// --- Textures -------------------------------------------------------------------
+
+static void DestroyTextures()
+{
+    if (Upscaled) SDL_DestroyTexture(Upscaled);
+    if (BackBuffer) SDL_DestroyTexture(BackBuffer);
+    Upscaled = BackBuffer = nullptr;
+    UpscaledW = UpscaledH = 0;
+}
+
+static bool CreateBackBuffer()
+{
+    BackBuffer = SDL_CreateTexture(Renderer, BackBufferFormat, SDL_TEXTUREACCESS_STREAMING, Width,
+                                   Height);
+    if (BackBuffer == nullptr) return false;
+    // The alpha bits of a frame are zero; they must not make it transparent.
+    SDL_SetTextureBlendMode(BackBuffer, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(BackBuffer, SDL_ScaleModeNearest);
+    return true;
+}
+
+// The intermediate target, made again only when the output size changes.
+static void EnsureUpscaled(int32_t w, int32_t h)
+{
+    if (Upscaled && UpscaledW == w && UpscaledH == h) return;
+    if (Upscaled) SDL_DestroyTexture(Upscaled);
+    Upscaled = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    UpscaledW = w;
+    UpscaledH = h;
+    if (Upscaled == nullptr) return;  // no render targets: the flip scales directly
+    SDL_SetTextureBlendMode(Upscaled, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(Upscaled, SDL_ScaleModeLinear);
+}
+
+// --- Back end ---------------------------------------------------------------------
+
+static void Close()
+{
+    DestroyTextures();
+    if (Renderer) SDL_DestroyRenderer(Renderer);
+    if (SdlWindow) SDL_DestroyWindow(SdlWindow);
+    Renderer = nullptr;
+    SdlWindow = nullptr;
+    DetachWindowHandle(Handle);
+    Handle = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
+}
+
+// Undoes a half-made open, keeping SDL's reason for the failure.
+static int FailOpen()
+{
+    char reason[256];
+    std::strncpy(reason, SDL_GetError(), sizeof reason - 1);
+    reason[sizeof reason - 1] = '\0';
+    Close();
+    SDL_SetError("%s", reason);
+    return 0;
+}
+
+static int Open(const char* title, int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0) {
+        SDL_SetError("bad display size %dx%d", static_cast<int>(width), static_cast<int>(height));
+        return 0;
+    }
+    // Switching away from the full-screen show (Alt+Tab) minimises it.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+    if (!InitWindowSystem()) return 0;
+    Width = width;
+    Height = height;
+
+    // The window is made as large as the desktop, where it stays without a
+    // window manager to act on the full-screen request.
+    SDL_Rect desktop{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    if (SDL_GetDisplayBounds(0, &desktop) != 0)
+        desktop = SDL_Rect{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    SdlWindow = SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
+                                 SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (SdlWindow == nullptr) return FailOpen();
+    Renderer = SDL_CreateRenderer(SdlWindow, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (Renderer == nullptr) Renderer = SDL_CreateRenderer(SdlWindow, -1, 0);
+    if (Renderer == nullptr) return FailOpen();
+
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(Renderer, &info) != 0) return FailOpen();
+    std::strncpy(RendererName, info.name ? info.name : "", sizeof RendererName - 1);
+    Vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    MaxTextureW = info.max_texture_width;
+    MaxTextureH = info.max_texture_height;
+    BackBufferChoice choice =
+        ChooseBackBufferFormat(info.texture_formats, static_cast<int32_t>(info.num_texture_formats));
+    if (choice.format == nullptr) {
+        // SDL converts any RGB texture for any renderer; 32-bit is the
+        // cheapest conversion when the renderer names none of ours.
+        choice = BackBufferChoice{SDL_PIXELFORMAT_RGB888, &PixelFormats[0]};
+    }
+    if (FormatOverride != 0) {
+        choice = ChooseBackBufferFormat(&FormatOverride, 1);
+        if (choice.format == nullptr) {
+            SDL_SetError("%s is none of the show's pixel formats", SDL_GetPixelFormatName(FormatOverride));
+            return FailOpen();
+        }
+    }
+    BackBufferFormat = choice.sdlFormat;
+    BackBufferSpec = choice.format;
+    if (!CreateBackBuffer()) return FailOpen();
+
+    Handle = AttachWindowHandle(SdlWindow);
+    SawActivation = false;
+    CursorMessagePending = true;  // the pointer is over the window from the start
+    DeviceLost = false;
+    if (OpenedHook) OpenedHook();
+    return 1;
+}
+
+static int GetPixelFormat(ReportedPixelFormat* format)
+{
+    if (BackBufferSpec == nullptr) return 0;
+    *format = ReportedPixelFormat{kPixelFormatRgbFlag, BackBufferSpec->bitCount, BackBufferSpec->redMask,
+                                  BackBufferSpec->greenMask, BackBufferSpec->blueMask};
+    return 1;
+}
+
+static void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    if (Proc) Proc(Handle, message, wParam, lParam);
+}
+
+static void Translate(const SDL_Event& e)
+{
+    const uint32_t ownId = SDL_GetWindowID(SdlWindow);
+    switch (e.type) {
+    case SDL_QUIT: Deliver(WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID != ownId) break;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: Deliver(WM_CLOSE, 0, 0); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_RESTORED:
+            SawActivation = true;
+            Deliver(WM_ACTIVATEAPP, 1, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+            SawActivation = true;
+            Deliver(WM_ACTIVATEAPP, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_ENTER: CursorMessagePending = true; break;
+        default: break;
+        }
+        break;
+    case SDL_MOUSEMOTION: CursorMessagePending = true; break;
+    case SDL_KEYDOWN: {
+        const intptr_t repeat = e.key.repeat ? intptr_t{1} << 30 : 0;
+        Deliver(WM_KEYDOWN, VirtualKeyFromSdl(e.key.keysym.sym), 1 | repeat);
+        break;
+    }
+    case SDL_RENDER_DEVICE_RESET: DeviceLost = true; break;
+    default: break;
+    }
+}
+
+static void PumpMessages()
+{
+    SDL_Event event;
+    while (SdlWindow && SDL_PollEvent(&event)) Translate(event);
+    if (SdlWindow == nullptr) return;
+    if (CursorMessagePending) {
+        CursorMessagePending = false;
+        Deliver(WM_SETCURSOR, 0, 0);
+    }
+    // Without a window manager no activation may ever be announced; a
+    // window that is shown and has the keyboard is active all the same.
+    if (!SawActivation && SdlWindow) {
+        const Uint32 flags = SDL_GetWindowFlags(SdlWindow);
+        if ((flags & SDL_WINDOW_SHOWN) && (flags & SDL_WINDOW_INPUT_FOCUS) &&
+            !(flags & SDL_WINDOW_MINIMIZED)) {
+            SawActivation = true;
+            Deliver(WM_ACTIVATEAPP, 1, 0);
+        }
+    }
+}
+
+// A lost device takes every texture with it: make the back buffer again.
+static void Restore()
+{
+    if (!DeviceLost || Renderer == nullptr) return;
+    DeviceLost = false;
+    DestroyTextures();
+    CreateBackBuffer();
+}
+
+static int Lock(LockedSurface* surface)
+{
+    if (BackBuffer == nullptr) return 0;
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(BackBuffer, nullptr, &pixels, &pitch) != 0) return 0;
+    surface->pixels = static_cast<uint8_t*>(pixels);
+    surface->pitch = pitch;
+    return 1;
+}
+
+static void Unlock(uint8_t*)
+{
+    if (BackBuffer) SDL_UnlockTexture(BackBuffer);
+}
+
+static void Flip()
+{
+    if (Renderer == nullptr || BackBuffer == nullptr) return;
+    int outputW = 0, outputH = 0;
+    if (SDL_GetRendererOutputSize(Renderer, &outputW, &outputH) != 0) return;
+    const PresentationGeometry g =
+        ComputePresentation(outputW, outputH, Width, Height, MaxTextureW, MaxTextureH);
+    EnsureUpscaled(g.upscaledW, g.upscaledH);
+    SDL_Texture* source = BackBuffer;
+    if (Upscaled && SDL_SetRenderTarget(Renderer, Upscaled) == 0) {
+        SDL_RenderCopy(Renderer, BackBuffer, nullptr, nullptr);
+        SDL_SetRenderTarget(Renderer, nullptr);
+        source = Upscaled;
+    }
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    const SDL_Rect picture{g.picture.x, g.picture.y, g.picture.w, g.picture.h};
+    SDL_RenderCopy(Renderer, source, nullptr, &picture);
+    SDL_RenderPresent(Renderer);
+}
+
+static void SleepFor(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+static void SetScreenSaver(int enabled)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    if (enabled)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
+}
+
+const DisplayBackend SdlDisplay = {
+    "sdl", Open, GetPixelFormat, PumpMessages, Restore, Lock, Unlock, Flip, SleepFor,
+    SetScreenSaver, Close,
+};
+
+}  // namespace zelvik

@@ -1,0 +1,64 @@
+// The show's full-screen window on SDL2: the display back end the program
+// runs with, plus the pure pieces of it (format choice, picture geometry).
+#pragma once
+
+#include <cstdint>
+
+#include "display/display.h"
+#include "platform/window_system.h"
+
+struct SDL_Renderer;
+
+namespace zelvik {
+
+extern const DisplayBackend SdlDisplay;
+
+// The procedure the show's window hands its messages to (WM_ACTIVATEAPP,
+// WM_SETCURSOR, WM_KEYDOWN, WM_CLOSE); set before InitDisplay.
+void SetDisplayWindowProc(WindowProc proc);
+
+// The handle the window's messages carry; nullptr while closed.
+WindowHandle DisplayWindowHandle();
+
+// The pixel format an SDL pixel format stores, as a display reports it:
+// bit count = storage width (16 for 5-5-5), masks of a little-endian pixel
+// value. False for indexed and YUV formats.
+bool DescribeSdlFormat(uint32_t sdlFormat, ReportedPixelFormat* format);
+
+struct BackBufferChoice {
+    uint32_t sdlFormat;            // 0 when nothing fits
+    const PixelFormatSpec* format; // nullptr when nothing fits
+};
+
+// Of the SDL formats a renderer offers, the one to stream the show through:
+// the deepest of the eight formats the show can draw into (32, then 24,
+// then 16 bits; in each depth the natural component order first). Among
+// formats that store the same pixels, one without an alpha channel wins.
+BackBufferChoice ChooseBackBufferFormat(const uint32_t* sdlFormats, int32_t count);
+
+// Where the picture goes in an output of outputW x outputH pixels: each
+// canvas row 1.2 pixels tall (a 320 x 200 picture shows at 4:3), as large
+// as fits, centred, black borders elsewhere. The picture is first scaled
+// by whole numbers to upscaledW x upscaledH (at least the picture's size
+// where the texture limit allows), then smoothly to the picture rectangle.
+struct PresentationGeometry {
+    int32_t upscaledW, upscaledH;
+    PixelRect picture;
+};
+PresentationGeometry ComputePresentation(int32_t outputW, int32_t outputH, int32_t width,
+                                         int32_t height, int32_t maxTextureW, int32_t maxTextureH);
+
+// Called at the end of every successful open; tests use it to queue input
+// for the show's window.
+void SetDisplayOpenedHook(void (*hook)());
+
+// For tests: stream through this SDL pixel format instead of the chosen
+// one (0 goes back to choosing), and the renderer of the open display.
+void SetBackBufferFormatOverride(uint32_t sdlFormat);
+SDL_Renderer* DisplayRenderer();
+
+// What the renderer gave: its name and whether it waits for vertical sync.
+const char* DisplayRendererName();
+bool DisplayHasVsync();
+
+}  // namespace zelvik

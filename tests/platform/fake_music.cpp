@@ -1,0 +1,43 @@
+#include "fake_music.h"
+
+#include <cstdio>
+
+#include "platform/demo_music.h"
+
+namespace zelvik {
+
+FakeMusicCalls FakeMusic;
+bool FakeMusicStartResult = true;
+
+void ResetFakeMusic()
+{
+    FakeMusic = FakeMusicCalls{};
+    FakeMusicStartResult = true;
+}
+
+bool StartMusic(bool stereo, bool highRate)
+{
+    ++FakeMusic.starts;
+    FakeMusic.stereo = stereo;
+    FakeMusic.highRate = highRate;
+    return FakeMusicStartResult;
+}
+
+bool PlayDemoMusic(const char*)
+{
+    ++FakeMusic.plays;
+    return true;
+}
+
+// Shutdown is the last thing a process does before it exits, so this is
+// where a test running the program in a child process learns the calls.
+void ShutdownAudio(bool musicEnabled)
+{
+    ++FakeMusic.shutdowns;
+    FakeMusic.shutdownMusicEnabled = musicEnabled;
+    std::fprintf(stderr, "music calls: start=%d stereo=%d highRate=%d play=%d shutdown(%d)\n",
+                 FakeMusic.starts, FakeMusic.stereo, FakeMusic.highRate, FakeMusic.plays,
+                 musicEnabled);
+}
+
+}  // namespace zelvik
