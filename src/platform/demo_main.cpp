@@ -5,6 +5,7 @@
 #include "canvas/canvas.h"
 #include "display/display.h"
 #include "driver/random.h"
+#include "driver/tick_clock.h"
 #include "driver/timeline.h"
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
@@ -19,6 +20,26 @@ int32_t Stereo;
 int32_t HighRate;
 WindowHandle DialogWindow;
 uint32_t StartTime;
+
+// --- The demo clock -------------------------------------------------------------
+
+static uint32_t (*TickSource)() = GetTickCount;
+static TickCount64 ShowTicks;
+
+void SetTickSource(uint32_t (*source)()) { TickSource = source ? source : GetTickCount; }
+
+void StartDemoClock()
+{
+    ShowTicks = TickCount64{};
+    // The first reading is taken as it is (no wrap counted yet), so the
+    // start time is the tick count / 10 of that moment.
+    StartTime = static_cast<uint32_t>(ExtendTickCount(&ShowTicks, TickSource()) / 10);
+}
+
+uint32_t CurrentDemoClock()
+{
+    return DemoClockFromTicks(ExtendTickCount(&ShowTicks, TickSource()), StartTime);
+}
 
 // --- Options dialog -----------------------------------------------------------
 
@@ -126,6 +147,9 @@ static const char* Reason(const char* fallback)
 
 int DemoMain()
 {
+    // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
+    InstallStopSignalHandlers();
+
     // The tick count differs from run to run, and so does the show's
     // random material.
     srand(GetTickCount());
@@ -161,9 +185,9 @@ int DemoMain()
     DemoSetup();
     if (MusicEnabled) PlayDemoMusic();
 
-    StartTime = GetTickCount() / 10;
+    StartDemoClock();
     for (;;) {
-        RenderFrame(GetTickCount() / 10 - StartTime);
+        RenderFrame(CurrentDemoClock());
         PresentFrame(TrueColourFrame);
     }
 }

@@ -18,6 +18,16 @@ extern WindowHandle DialogWindow;
 // Tick count / 10 taken just before the loop; the demo clock counts from it.
 extern uint32_t StartTime;
 
+// The tick count the show's clock reads: GetTickCount unless a test puts
+// another source in its place (nullptr goes back to GetTickCount).
+void SetTickSource(uint32_t (*source)());
+// Takes the start time from the tick source; the demo clock is 0 now.
+void StartDemoClock();
+// The demo clock: hundredths of a second since StartDemoClock. It follows
+// the tick count across its 32-bit wrap-around (every 49.7 days) without a
+// jump; see driver/tick_clock.h.
+uint32_t CurrentDemoClock();
+
 // Runs the options dialog modally; -1 when it could not be shown.
 intptr_t ShowOptionsDialog();
 intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
