@@ -266,6 +266,8 @@ static void PumpMessages()
 {
     SDL_Event event;
     while (SdlWindow && SDL_PollEvent(&event)) Translate(event);
+    // A stop signal (SIGINT, SIGTERM, SIGHUP) is a close request.
+    if (SdlWindow && StopSignalReceived()) Deliver(WM_CLOSE, 0, 0);
     if (SdlWindow == nullptr) return;
     if (CursorMessagePending) {
         CursorMessagePending = false;

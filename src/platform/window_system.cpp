@@ -4,6 +4,8 @@
 #include <SDL_ttf.h>
 
 #include <cmath>
+#include <csignal>
+#include <initializer_list>
 #include <cstdlib>
 #include <ctime>
 
@@ -29,6 +31,29 @@ void ExitProcess(int code)
     SDL_Quit();
     std::exit(code);
 }
+
+static volatile sig_atomic_t StopSignal;
+
+static void RecordStopSignal(int signal) { StopSignal = signal; }
+
+void InstallStopSignalHandlers()
+{
+    // SDL would install handlers of its own for SIGINT and SIGTERM when
+    // its event loop starts; these take their place.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = RecordStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+int StopSignalReceived() { return StopSignal; }
+void ClearStopSignal() { StopSignal = 0; }
 
 const char* WindowSystemError() { return SDL_GetError(); }
 void ClearWindowSystemError() { SDL_ClearError(); }
@@ -731,11 +756,22 @@ intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc,
     if (dialog == nullptr) return -1;
     if (DialogCreatedHook) DialogCreatedHook(dialog);
     intptr_t result = 0;
+    bool stopSent = false;
     while (!DialogEnded(dialog, &result)) {
+        // A stop signal cancels the dialog as its close button does; the
+        // wait below wakes at least every 50 ms to look for one.
+        if (!stopSent && StopSignalReceived()) {
+            stopSent = true;
+            SendCommand(dialog, IDCANCEL);
+            continue;
+        }
         SDL_Event event;
-        if (!SDL_WaitEvent(&event)) {
-            DestroyDialog(dialog);
-            return -1;
+        if (!SDL_WaitEventTimeout(&event, 50)) {
+            if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+                DestroyDialog(dialog);
+                return -1;
+            }
+            continue;
         }
         IsDialogMessage(dialog, event);
         while (!DialogEnded(dialog, nullptr) && SDL_PollEvent(&event)) IsDialogMessage(dialog, event);

@@ -72,6 +72,20 @@ uint32_t GetTickCount();
 void Sleep(uint32_t milliseconds);
 // Releases the window system and ends the process with `code`.
 [[noreturn]] void ExitProcess(int code);
+
+// Stop signals: SIGINT, SIGTERM and SIGHUP ask the program to end the way
+// a close request does. The handler only records the signal (nothing else
+// is safe inside a handler); the message loops (the modal dialog's and the
+// show window's pump) look at the record and act on it: a dialog is
+// cancelled, the show gets WM_CLOSE and takes its normal shutdown path.
+// A signal that was ignored when the process started (a background job's
+// SIGINT, SIGHUP under nohup) stays ignored. Called once, early in the
+// program; SDL's own handlers are kept out, so this is the only one.
+void InstallStopSignalHandlers();
+// The stop signal received (SIGINT, SIGTERM or SIGHUP), 0 when none.
+int StopSignalReceived();
+// Forgets a received stop signal (tests).
+void ClearStopSignal();
 // Why the last window-system call failed (SDL's message).
 const char* WindowSystemError();
 void ClearWindowSystemError();

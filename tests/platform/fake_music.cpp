@@ -1,5 +1,7 @@
 #include "fake_music.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 
 #include "platform/demo_music.h"
@@ -35,9 +37,10 @@ void ShutdownAudio(bool musicEnabled)
 {
     ++FakeMusic.shutdowns;
     FakeMusic.shutdownMusicEnabled = musicEnabled;
-    std::fprintf(stderr, "music calls: start=%d stereo=%d highRate=%d play=%d shutdown(%d)\n",
+    // The display is shut down before the music: the screen saver is back on.
+    std::fprintf(stderr, "music calls: start=%d stereo=%d highRate=%d play=%d shutdown(%d) screensaver=%d\n",
                  FakeMusic.starts, FakeMusic.stereo, FakeMusic.highRate, FakeMusic.plays,
-                 musicEnabled);
+                 musicEnabled, SDL_IsScreenSaverEnabled() ? 1 : 0);
 }
 
 }  // namespace zelvik

@@ -327,7 +327,7 @@ TEST_F(ShowWindowTest, EscapeEndsTheProcessWithStatusZero)
             PresentFrame(TrueColourFrame);
             std::fprintf(stderr, "still running\n");
         },
-        testing::ExitedWithCode(0), "shutdown\\(1\\)");
+        testing::ExitedWithCode(0), "shutdown\\(1\\) screensaver=1");
 }
 
 TEST_F(ShowWindowTest, CloseRequestAndQuitEndTheProcessWithStatusZero)
