@@ -310,9 +310,37 @@ static void Unlock(uint8_t*)
     if (BackBuffer) SDL_UnlockTexture(BackBuffer);
 }
 
+uint64_t PacedFlipTime(uint64_t now, uint64_t previous, uint64_t period)
+{
+    if (previous == 0 || previous > now) return now;
+    const uint64_t due = previous + period;
+    return due > now ? due : now;
+}
+
+// Holds the flip until its paced time when the renderer has no vertical
+// sync (see PacedFlipTime).
+static void PaceFlip()
+{
+    static uint64_t previous;
+    if (Vsync || SdlWindow == nullptr) {
+        previous = 0;
+        return;
+    }
+    SDL_DisplayMode mode{};
+    int refresh = 0;
+    if (SDL_GetWindowDisplayMode(SdlWindow, &mode) == 0) refresh = mode.refresh_rate;
+    if (refresh <= 0) refresh = 60;
+    const uint64_t frequency = SDL_GetPerformanceFrequency();
+    const uint64_t now = SDL_GetPerformanceCounter();
+    const uint64_t when = PacedFlipTime(now, previous, frequency / static_cast<uint64_t>(refresh));
+    if (when > now) SDL_Delay(static_cast<uint32_t>((when - now) * 1000 / frequency));
+    previous = when;
+}
+
 static void Flip()
 {
     if (Renderer == nullptr || BackBuffer == nullptr) return;
+    PaceFlip();
     int outputW = 0, outputH = 0;
     if (SDL_GetRendererOutputSize(Renderer, &outputW, &outputH) != 0) return;
     const PresentationGeometry g =

@@ -61,4 +61,17 @@ SDL_Renderer* DisplayRenderer();
 const char* DisplayRendererName();
 bool DisplayHasVsync();
 
+// Without vertical sync a flip returns at once, and the show's loop would
+// draw frames as fast as the processor allows, far more than the display
+// can show. (SDL itself holds the flip of a renderer that was asked for
+// vertical sync and cannot give it; this covers the renderer made without
+// the request when the one with it could not be made.) The flip then
+// waits instead: a frame is shown one refresh
+// period after the one before (the display's rate, 60 Hz when it does not
+// say), or at once when it is late. Given the time now, the previous
+// frame's time and the period (in the same units), returns when to show
+// the frame; the first frame (previous 0) is shown at once. Each frame
+// still draws the clock of the moment its loop turn began.
+uint64_t PacedFlipTime(uint64_t now, uint64_t previous, uint64_t period);
+
 }  // namespace zelvik
