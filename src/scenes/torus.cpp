@@ -24,6 +24,9 @@ int32_t TorusEdgeCount;
 TorusPoint TorusScreen[kTorusVertexCapacity];
 float TorusDepth[kTorusVertexCapacity];
 
+// The line strength an edge gets when this vertex is its nearer end.
+static int32_t VertexAmount[kTorusVertexCapacity];
+
 static constexpr int32_t kRingSections = 30;
 static constexpr int32_t kTubePoints = 20;
 
@@ -139,14 +142,19 @@ void DrawTorus(int32_t base)
         TorusDepth[i] = depth;
     }
 
+    // An edge's strength is a function of its nearer end's depth alone, so
+    // it is worked out once per vertex rather than once per edge.
+    for (int32_t i = 0; i < TorusVertexCount; ++i) {
+        const double quotient = 500.0 / static_cast<double>(TorusDepth[i]);
+        const double q = quotient > 100.0 ? 100.0 : static_cast<double>(Single(quotient));
+        VertexAmount[i] = TruncateToInt32(static_cast<double>(base) + q);
+    }
+
     for (int32_t e = 0; e < TorusEdgeCount; ++e) {
         const int32_t a = TorusEdges[e].first;
         const int32_t b = TorusEdges[e].second;
         // The nearer end decides; on a tie, the first end.
-        const float m = TorusDepth[b] < TorusDepth[a] ? TorusDepth[b] : TorusDepth[a];
-        const double quotient = 500.0 / static_cast<double>(m);
-        const double q = quotient > 100.0 ? 100.0 : static_cast<double>(Single(quotient));
-        const int32_t amount = TruncateToInt32(static_cast<double>(base) + q);
+        const int32_t amount = TorusDepth[b] < TorusDepth[a] ? VertexAmount[b] : VertexAmount[a];
         DrawLineAdd(TorusScreen[a].x, TorusScreen[a].y, TorusScreen[b].x, TorusScreen[b].y,
                     amount);
     }
