@@ -26,6 +26,10 @@ float TorusDepth[kTorusVertexCapacity];
 
 // The line strength an edge gets when this vertex is its nearer end.
 static int32_t VertexAmount[kTorusVertexCapacity];
+// Rotated vertices (each value a single, as stored) and their depths.
+static float RotatedX[kTorusVertexCapacity];
+static float RotatedY[kTorusVertexCapacity];
+static float RotatedD[kTorusVertexCapacity];
 
 static constexpr int32_t kRingSections = 30;
 static constexpr int32_t kTubePoints = 20;
@@ -116,6 +120,9 @@ void DrawTorus(int32_t base)
     const double sinG = Single(std::sin(static_cast<double>(gamma)));
     const double cosG = Single(std::cos(static_cast<double>(gamma)));
 
+    // First the rotation of every vertex, straight-line arithmetic in which
+    // the processor overlaps successive vertices; then the projection with
+    // its test of the depth.
     for (int32_t i = 0; i < TorusVertexCount; ++i) {
         const double x = static_cast<float>(TorusVertices[i].x);
         const double y = static_cast<float>(TorusVertices[i].y);
@@ -127,8 +134,14 @@ void DrawTorus(int32_t base)
         const double z1 = Single(z * cosB + x1 * sinB);
         const double z2 = Single(z1 * cosA - y1 * sinA);
         const double y2 = Single(y1 * cosA + z1 * sinA);
-        const float d = Single(z2 + 180.0);
-
+        RotatedX[i] = static_cast<float>(x2);
+        RotatedY[i] = static_cast<float>(y2);
+        RotatedD[i] = Single(z2 + 180.0);
+    }
+    for (int32_t i = 0; i < TorusVertexCount; ++i) {
+        const double x2 = RotatedX[i];
+        const double y2 = RotatedY[i];
+        const float d = RotatedD[i];
         float screenX = 160.0f;
         float screenY = 100.0f;
         float depth = 1.0f;
