@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "display/display.h"
+#include "display/presentation.h"
 #include "platform/window_system.h"
 
 struct SDL_Renderer;
@@ -36,17 +37,8 @@ struct BackBufferChoice {
 // formats that store the same pixels, one without an alpha channel wins.
 BackBufferChoice ChooseBackBufferFormat(const uint32_t* sdlFormats, int32_t count);
 
-// Where the picture goes in an output of outputW x outputH pixels: each
-// canvas row 1.2 pixels tall (a 320 x 200 picture shows at 4:3), as large
-// as fits, centred, black borders elsewhere. The picture is first scaled
-// by whole numbers to upscaledW x upscaledH (at least the picture's size
-// where the texture limit allows), then smoothly to the picture rectangle.
-struct PresentationGeometry {
-    int32_t upscaledW, upscaledH;
-    PixelRect picture;
-};
-PresentationGeometry ComputePresentation(int32_t outputW, int32_t outputH, int32_t width,
-                                         int32_t height, int32_t maxTextureW, int32_t maxTextureH);
+// The picture geometry (ComputePresentation) is shared with the video
+// capture: display/presentation.h.
 
 // Called at the end of every successful open; tests use it to queue input
 // for the show's window.

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "display/presentation.h"
+
 union SDL_Event;
 struct SDL_Window;
 
@@ -106,10 +108,6 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 struct DialogBaseUnits {
     int32_t x;
     int32_t y;
-};
-
-struct PixelRect {
-    int32_t x, y, w, h;
 };
 
 inline constexpr int32_t kMaxDialogItems = 16;

@@ -24,6 +24,13 @@ int32_t TorusEdgeCount;
 TorusPoint TorusScreen[kTorusVertexCapacity];
 float TorusDepth[kTorusVertexCapacity];
 
+// The line strength an edge gets when this vertex is its nearer end.
+static int32_t VertexAmount[kTorusVertexCapacity];
+// Rotated vertices (each value a single, as stored) and their depths.
+static float RotatedX[kTorusVertexCapacity];
+static float RotatedY[kTorusVertexCapacity];
+static float RotatedD[kTorusVertexCapacity];
+
 static constexpr int32_t kRingSections = 30;
 static constexpr int32_t kTubePoints = 20;
 
@@ -113,6 +120,9 @@ void DrawTorus(int32_t base)
     const double sinG = Single(std::sin(static_cast<double>(gamma)));
     const double cosG = Single(std::cos(static_cast<double>(gamma)));
 
+    // First the rotation of every vertex, straight-line arithmetic in which
+    // the processor overlaps successive vertices; then the projection with
+    // its test of the depth.
     for (int32_t i = 0; i < TorusVertexCount; ++i) {
         const double x = static_cast<float>(TorusVertices[i].x);
         const double y = static_cast<float>(TorusVertices[i].y);
@@ -124,8 +134,14 @@ void DrawTorus(int32_t base)
         const double z1 = Single(z * cosB + x1 * sinB);
         const double z2 = Single(z1 * cosA - y1 * sinA);
         const double y2 = Single(y1 * cosA + z1 * sinA);
-        const float d = Single(z2 + 180.0);
-
+        RotatedX[i] = static_cast<float>(x2);
+        RotatedY[i] = static_cast<float>(y2);
+        RotatedD[i] = Single(z2 + 180.0);
+    }
+    for (int32_t i = 0; i < TorusVertexCount; ++i) {
+        const double x2 = RotatedX[i];
+        const double y2 = RotatedY[i];
+        const float d = RotatedD[i];
         float screenX = 160.0f;
         float screenY = 100.0f;
         float depth = 1.0f;
@@ -139,14 +155,19 @@ void DrawTorus(int32_t base)
         TorusDepth[i] = depth;
     }
 
+    // An edge's strength is a function of its nearer end's depth alone, so
+    // it is worked out once per vertex rather than once per edge.
+    for (int32_t i = 0; i < TorusVertexCount; ++i) {
+        const double quotient = 500.0 / static_cast<double>(TorusDepth[i]);
+        const double q = quotient > 100.0 ? 100.0 : static_cast<double>(Single(quotient));
+        VertexAmount[i] = TruncateToInt32(static_cast<double>(base) + q);
+    }
+
     for (int32_t e = 0; e < TorusEdgeCount; ++e) {
         const int32_t a = TorusEdges[e].first;
         const int32_t b = TorusEdges[e].second;
         // The nearer end decides; on a tie, the first end.
-        const float m = TorusDepth[b] < TorusDepth[a] ? TorusDepth[b] : TorusDepth[a];
-        const double quotient = 500.0 / static_cast<double>(m);
-        const double q = quotient > 100.0 ? 100.0 : static_cast<double>(Single(quotient));
-        const int32_t amount = TruncateToInt32(static_cast<double>(base) + q);
+        const int32_t amount = TorusDepth[b] < TorusDepth[a] ? VertexAmount[b] : VertexAmount[a];
         DrawLineAdd(TorusScreen[a].x, TorusScreen[a].y, TorusScreen[b].x, TorusScreen[b].y,
                     amount);
     }

@@ -181,6 +181,12 @@ TEST_F(CanvasTest, LinesMatchTheirDefinitionEverywhereAndUnderAnyClip)
             DrawLineAdd(x0, y0, x1, y1, 1);
             ReferenceLine(expected, x0, y0, x1, y1, clip);
         }
+        // Lines on the canvas, most of them wholly inside the clip.
+        for (int n = 0; n < 3000; ++n) {
+            const int x0 = next(0, 319), y0 = next(0, 199), x1 = next(0, 319), y1 = next(0, 199);
+            DrawLineAdd(x0, y0, x1, y1, 1);
+            ReferenceLine(expected, x0, y0, x1, y1, clip);
+        }
         ASSERT_EQ(0, std::memcmp(expected, Canvas, sizeof expected));
     }
 }

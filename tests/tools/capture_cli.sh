@@ -36,7 +36,8 @@ one_line_naming() {  # stderr is one line that names the argument
 }
 
 check "help" 0 "$CAPTURE" --help
-for option in --seed --fps --until --at --png --format --surface --sheet; do
+for option in --seed --fps --until --at --png --format --surface --sheet --video --size --lossless \
+  --music --rate --mono --no-music --bench; do
   expect "help describes $option" grep -q -- "$option" "$WORK/out"
 done
 
@@ -56,6 +57,33 @@ check "surface without format" 2 "$CAPTURE" --surface "$WORK/s"
 check "missing value" 2 "$CAPTURE" --png
 check "unknown option" 2 "$CAPTURE" --frobnicate
 expect "unknown option message" one_line_naming --frobnicate
+
+# Video and benchmark options: checked before anything is drawn.
+for size in 100 100x 0x0 321x240 320x241 7682x960 x960 native2; do
+  check "size $size" 2 "$CAPTURE" --video "$WORK/v.mp4" --size "$size"
+  expect "size $size message" one_line_naming --size
+done
+check "rate 48000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 48000
+expect "rate message" one_line_naming --rate
+check "unknown container" 2 "$CAPTURE" --video "$WORK/v.avi"
+expect "container message" one_line_naming v.avi
+check "lossless in mp4" 2 "$CAPTURE" --video "$WORK/v.mp4" --lossless
+expect "lossless message" one_line_naming --lossless
+for option in --size=640x480 --lossless --mono --no-music --music=x.xm --rate=22050; do
+  check "$option without --video" 2 "$CAPTURE" ${option/=/ }
+  expect "$option without --video message" one_line_naming "${option%%=*}"
+done
+check "music options with --no-music" 2 "$CAPTURE" --video "$WORK/v.mp4" --no-music --mono
+expect "no-music message" one_line_naming --mono
+check "video with --at" 2 "$CAPTURE" --video "$WORK/v.mp4" --at 0
+check "video with --png" 2 "$CAPTURE" --video "$WORK/v.mp4" --png "$WORK/p"
+check "bench with --surface" 2 "$CAPTURE" --bench --format 32 --surface "$WORK/p"
+check "bench with --video" 2 "$CAPTURE" --bench --video "$WORK/v.mp4"
+expect "bad video arguments write nothing" test ! -e "$WORK/v.mp4" -a ! -e "$WORK/p"
+
+check "bench" 0 "$CAPTURE" --bench --until 200 --sheet "$SHEET"
+expect "bench reports 201 frames" grep -q "^zelvik-capture: 201 frames" "$WORK/out"
+expect "bench reports the rate" grep -q "frames per second; per frame: min" "$WORK/out"
 
 touch "$WORK/a-file"
 check "png folder under a file" 1 "$CAPTURE" --at 0 --png "$WORK/a-file/frames" --sheet "$SHEET"

@@ -16,6 +16,8 @@
 
 #include "canvas/canvas.h"
 #include "capture/png_writer.h"
+#include "capture/video_capture.h"
+#include "capture/video_writer.h"
 #include "display/display.h"
 #include "driver/random.h"
 #include "driver/timeline.h"
@@ -40,6 +42,10 @@ struct Options {
     std::string surfaceDir;
     std::string sheet = "scene1.bmp";
     bool quiet = false;
+    bool fpsGiven = false;
+    bool bench = false;
+    bool videoGiven = false;
+    VideoJob video;
 };
 
 void PrintHelp()
@@ -65,7 +71,28 @@ void PrintHelp()
         "  --quiet           no progress display\n"
         "  --help            this text\n"
         "\n"
-        "Exit status: 0 done, 1 output could not be written, 2 bad arguments.\n",
+        "Video (every frame of the schedule, with the music, in sync):\n"
+        "  --video FILE      write the show as a video file: H.264 + AAC in MP4 (.mp4,\n"
+        "                    .m4v, .mov) or Matroska (.mkv); written as FILE.part and\n"
+        "                    renamed when complete. Ctrl+C stops it (exit status 130)\n"
+        "  --size WxH        frame size, even numbers 16x16 ... 7680x4320 (default\n"
+        "                    1280x960): the picture at 4:3, as large as fits, centred\n"
+        "                    on black, scaled sharp then smooth as on a screen\n"
+        "  --size native     the canvas's own 320x200 pixels, marked in the file as\n"
+        "                    1.2 times as tall as wide (4:3 on playback)\n"
+        "  --lossless        FFV1 (the presented RGB pixels exactly) + FLAC; needs .mkv\n"
+        "  --music PATH      the module to play (default demo.xm); when it cannot be\n"
+        "                    loaded the capture fails\n"
+        "  --rate HZ         music sample rate, 22050 or 44100 (default 44100)\n"
+        "  --mono            one music channel (default stereo)\n"
+        "  --no-music        a video without sound\n"
+        "\n"
+        "  --bench           draw, expand and present every frame into a 32-bit surface\n"
+        "                    with no output and print frames per second and per-frame\n"
+        "                    times (the schedule's --fps defaults to 100 here)\n"
+        "\n"
+        "Exit status: 0 done, 1 output could not be written, 2 bad arguments,\n"
+        "130 video stopped by SIGINT or SIGTERM.\n",
         kDefaultUntil);
 }
 
@@ -99,6 +126,8 @@ Options ParseOptions(int argc, char** argv)
 {
     Options options;
     std::string formatName;
+    std::vector<std::string> videoOnly;  // options that only mean something with --video
+    std::string musicSetting;            // an option about the music, if any was given
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         auto value = [&]() -> const char* {
@@ -119,6 +148,7 @@ Options ParseOptions(int argc, char** argv)
             if (!ParseUnsigned(text, 1000, &number) || number < 1)
                 BadArgument(argument, std::string("'") + text + "' is not a whole number 1 ... 1000");
             options.fps = static_cast<uint32_t>(number);
+            options.fpsGiven = true;
         } else if (argument == "--until") {
             const char* text = value();
             if (!ParseUnsigned(text, UINT32_MAX, &number))
@@ -154,6 +184,54 @@ Options ParseOptions(int argc, char** argv)
             options.sheet = value();
         } else if (argument == "--quiet") {
             options.quiet = true;
+        } else if (argument == "--bench") {
+            options.bench = true;
+        } else if (argument == "--video") {
+            options.video.path = value();
+            options.videoGiven = true;
+            if (VideoContainerFor(options.video.path) == nullptr)
+                BadArgument(argument, "'" + options.video.path +
+                                          "' does not end in .mp4, .m4v, .mov or .mkv");
+        } else if (argument == "--size") {
+            videoOnly.push_back(argument);
+            const std::string text = value();
+            if (text == "native") {
+                options.video.native = true;
+            } else {
+                const size_t x = text.find('x');
+                uint64_t w = 0, h = 0;
+                if (x == std::string::npos || !ParseUnsigned(text.substr(0, x).c_str(), 7680, &w) ||
+                    !ParseUnsigned(text.substr(x + 1).c_str(), 4320, &h) || w < 16 || h < 16 ||
+                    w % 2 != 0 || h % 2 != 0)
+                    BadArgument(argument, "'" + text +
+                                              "' is not native or WxH with even W 16 ... 7680 and "
+                                              "even H 16 ... 4320");
+                options.video.native = false;
+                options.video.width = static_cast<int32_t>(w);
+                options.video.height = static_cast<int32_t>(h);
+            }
+        } else if (argument == "--lossless") {
+            videoOnly.push_back(argument);
+            options.video.lossless = true;
+        } else if (argument == "--music") {
+            videoOnly.push_back(argument);
+            musicSetting = argument;
+            options.video.musicPath = value();
+            if (options.video.musicPath.empty()) BadArgument(argument, "needs a file");
+        } else if (argument == "--rate") {
+            videoOnly.push_back(argument);
+            musicSetting = argument;
+            const char* text = value();
+            if (!ParseUnsigned(text, 44100, &number) || (number != 22050 && number != 44100))
+                BadArgument(argument, std::string("'") + text + "' is not 22050 or 44100");
+            options.video.rate = static_cast<uint32_t>(number);
+        } else if (argument == "--mono") {
+            videoOnly.push_back(argument);
+            musicSetting = argument;
+            options.video.mono = true;
+        } else if (argument == "--no-music") {
+            videoOnly.push_back(argument);
+            options.video.music = false;
         } else {
             BadArgument(argument, "unknown option");
         }
@@ -162,6 +240,23 @@ Options ParseOptions(int argc, char** argv)
         BadArgument("--surface", "needs --format");
     if (options.format != nullptr && options.surfaceDir.empty())
         BadArgument("--format", "needs --surface");
+    if (!options.videoGiven && !videoOnly.empty()) BadArgument(videoOnly.front(), "needs --video");
+    if (options.videoGiven || options.bench) {
+        const char* mode = options.videoGiven ? "--video" : "--bench";
+        if (options.videoGiven && options.bench) BadArgument("--bench", "cannot be used with --video");
+        if (!options.at.empty()) BadArgument("--at", std::string("cannot be used with ") + mode);
+        if (!options.pngDir.empty()) BadArgument("--png", std::string("cannot be used with ") + mode);
+        if (!options.surfaceDir.empty())
+            BadArgument("--surface", std::string("cannot be used with ") + mode);
+    }
+    if (options.videoGiven) {
+        if (!options.video.music && !musicSetting.empty())
+            BadArgument(musicSetting, "cannot be used with --no-music");
+        if (options.video.lossless &&
+            std::strcmp(VideoContainerFor(options.video.path), "matroska") != 0)
+            BadArgument("--lossless", "needs a .mkv name for --video");
+    }
+    if (options.bench && !options.fpsGiven) options.fps = 100;
     if (!options.at.empty() && !options.untilGiven) options.until = *options.at.rbegin();
     for (uint32_t clock : options.at)
         if (!ClockIsDrawn(clock, options.fps))
@@ -231,6 +326,16 @@ void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
 int main(int argc, char** argv)
 {
     const Options options = ParseOptions(argc, argv);
+    if (options.bench) return RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet);
+    if (options.videoGiven) {
+        VideoJob job = options.video;
+        job.seed = options.seed;
+        job.fps = options.fps;
+        job.until = options.until;
+        job.sheet = options.sheet;
+        job.quiet = options.quiet;
+        return RunVideoCapture(job);
+    }
     if (!options.pngDir.empty()) PrepareFolder(options.pngDir);
     if (!options.surfaceDir.empty()) PrepareFolder(options.surfaceDir);
 

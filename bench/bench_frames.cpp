@@ -1,0 +1,106 @@
+// Per-frame cost of every range of the script, drawn alone and as a whole
+// frame (draw, expand, present into a 32-bit surface), next to what it
+// costs merely to write a frame's bytes: a canvas (64,000 bytes) and two
+// 32-bit frames (2 x 256,000 bytes), the least any frame pipeline moves.
+// bench/frame_ratios.sh runs these and prints each range against it.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "canvas/canvas.h"
+#include "display/display.h"
+#include "driver/clock.h"
+#include "driver/random.h"
+#include "driver/timeline.h"
+#include "platform/offscreen_display.h"
+
+using namespace zelvik;
+
+namespace {
+
+// One moment of each range, in the script's order, and its name.
+struct Range {
+    uint32_t clock;
+    const char* name;
+};
+constexpr Range kRanges[12] = {
+    {1200, "intro panels"},           {3000, "lightning + credits"},
+    {3760, "letterbox fade"},         {4200, "torus, blue bars"},
+    {4700, "torus on band"},          {5320, "torus + logo slide"},
+    {6000, "torus + credits + logo"}, {7200, "blue plasma"},
+    {8000, "plasma + torus"},         {8800, "red plasma + torus"},
+    {9500, "red plasma"},             {10500, "finale"},
+};
+// The timed loops step through this many clocks from the range's moment
+// (every range is at least this long).
+constexpr uint32_t kClockSpan = 50;
+
+// Runs the show from its start up to `clock` at ten frames per second, so
+// that palette, canvas and the scenes' own state are those of a real run.
+void RunShowUpTo(uint32_t clock)
+{
+    ZeroShowState();
+    SpriteSheetPath = ZELVIK_GENERATED_SHEET;
+    zelvik::srand(0);
+    DemoSetup();
+    for (uint32_t t = 0; t < clock; t += 10) RenderFrame(t);
+}
+
+void OpenSurface32()
+{
+    ConfigureOffscreenSurface(FindPixelFormat("32"), 0);
+    UseDisplayBackend(&OffscreenDisplay);
+    InitDisplay("Demo", kCanvasWidth, kCanvasHeight);
+    AppActive = 1;
+}
+
+}  // namespace
+
+static void BM_ByteCopyBaseline(benchmark::State& state)
+{
+    static uint8_t canvasFrom[kCanvasSize], canvasTo[kCanvasSize];
+    static uint32_t frameFrom[kCanvasSize], frameTo[kCanvasSize], surfaceTo[kCanvasSize];
+    std::memset(canvasFrom, 1, sizeof canvasFrom);
+    std::memset(frameFrom, 2, sizeof frameFrom);
+    for (auto _ : state) {
+        std::memcpy(canvasTo, canvasFrom, sizeof canvasTo);
+        std::memcpy(frameTo, frameFrom, sizeof frameTo);
+        std::memcpy(surfaceTo, frameTo, sizeof surfaceTo);
+        benchmark::DoNotOptimize(surfaceTo);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ByteCopyBaseline);
+
+static void BM_RangeDraw(benchmark::State& state)
+{
+    const Range& range = kRanges[state.range(0)];
+    state.SetLabel(range.name);
+    RunShowUpTo(range.clock);
+    uint32_t step = 0;
+    for (auto _ : state) {
+        DemoClock = range.clock + step;
+        step = step + 1 < kClockSpan ? step + 1 : 0;
+        RunTimeline();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RangeDraw)->DenseRange(0, 11);
+
+static void BM_RangeFrame(benchmark::State& state)
+{
+    const Range& range = kRanges[state.range(0)];
+    state.SetLabel(range.name);
+    RunShowUpTo(range.clock);
+    OpenSurface32();
+    uint32_t step = 0;
+    for (auto _ : state) {
+        RenderFrame(range.clock + step);
+        step = step + 1 < kClockSpan ? step + 1 : 0;
+        PresentFrame(TrueColourFrame);
+        benchmark::ClobberMemory();
+    }
+    ShutdownDisplay();
+}
+BENCHMARK(BM_RangeFrame)->DenseRange(0, 11);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs the per-range benchmarks with the byte-copy baseline in one run and
+# prints medians of five repetitions: each range's draw-only and
+# whole-frame cost in microseconds, and the whole frame over the baseline.
+# Usage: bench/frame_ratios.sh [PATH-TO-zelvik_bench] [extra benchmark options]
+set -euo pipefail
+BENCH="${1:-build/bench/zelvik_bench}"
+shift || true
+"$BENCH" --benchmark_filter='ByteCopyBaseline|BM_Range|ExpandCanvas|ConvertFrame/0' \
+  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" 2>/dev/null |
+  awk '
+    function micro(value, unit) { return unit == "ns" ? value / 1000 : unit == "us" ? value : value * 1000 }
+    $1 ~ /_median$/ {
+      name = $1; sub(/_median$/, "", name)
+      t = micro($2, $3)
+      if (name == "BM_ByteCopyBaseline") base = t
+      else if (name == "BM_ExpandCanvas") expand = t
+      else if (name == "BM_ConvertFrame/0") convert = t
+      else if (name ~ /^BM_RangeDraw\//) { i = name; sub(/.*\//, "", i); draw[i] = t }
+      else if (name ~ /^BM_RangeFrame\//) {
+        i = name; sub(/.*\//, "", i); frame[i] = t
+        label = ""; for (k = 7; k <= NF; ++k) label = label (k > 7 ? " " : "") $k
+        names[i] = label
+      }
+    }
+    END {
+      printf "byte-copy baseline (64,000 + 2 x 256,000 bytes): %.1f us\n", base
+      printf "ExpandCanvas: %.1f us   32-bit conversion of a frame: %.1f us\n\n", expand, convert
+      printf "%-2s  %-24s %10s %10s %8s\n", "#", "range", "draw us", "frame us", "frame/base"
+      for (i = 0; i < 12; ++i)
+        printf "%-2d  %-24s %10.1f %10.1f %8.1f\n", i, names[i], draw[i], frame[i], frame[i] / base
+    }'

@@ -1,0 +1,38 @@
+// The capture tool's two whole-show runs besides writing frames: a video
+// file with the music, and a measurement of the frame pipeline's speed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zelvik {
+
+struct VideoJob {
+    std::string path;
+    bool native = false;     // keep the canvas's pixels, record the 4:3 shape
+    int32_t width = 1280;    // frame size when not native
+    int32_t height = 960;
+    bool lossless = false;
+    bool music = true;
+    std::string musicPath = "demo.xm";
+    uint32_t rate = 44100;
+    bool mono = false;
+    uint32_t seed = 0;
+    uint32_t fps = 60;
+    uint32_t until = 0;
+    std::string sheet;
+    bool quiet = false;
+};
+
+// Makes the video; returns the exit status: 0 done, 1 failed (one line on
+// stderr says why), 130 stopped by SIGINT or SIGTERM. No file is left
+// under the final name unless it is complete.
+int RunVideoCapture(const VideoJob& job);
+
+// Runs the show from demo clock 0 to `until` on the schedule of `fps`,
+// drawing, expanding and presenting every frame into a 32-bit off-screen
+// surface with no other output, and prints the frame rate and per-frame
+// times on stdout. Returns the exit status.
+int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet);
+
+}  // namespace zelvik
