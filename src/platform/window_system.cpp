@@ -5,9 +5,9 @@
 
 #include <cmath>
 #include <csignal>
-#include <initializer_list>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 
 #include "res/options_dialog.h"
 
