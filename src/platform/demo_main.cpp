@@ -160,16 +160,8 @@ int DemoMain()
     }
     if (StartRequested == 0) return 1;
 
-    if (MusicEnabled) {
-        ClearWindowSystemError();
-        if (!StartMusic(Stereo != 0, HighRate != 0)) {
-            std::fprintf(stderr,
-                         "zelvik: no audio output for the music (%s); switch music off to run "
-                         "without sound\n",
-                         Reason("the player could not start"));
-            return 1;
-        }
-    }
+    // The music layer has already said why it could not start, in one line.
+    if (MusicEnabled && !StartMusic(Stereo != 0, HighRate != 0)) return 1;
 
     SetDisplayWindowProc(DemoWindowProc);
     UseDisplayBackend(&SdlDisplay);
