@@ -8,28 +8,7 @@ CAPTURE="$1"
 SHEET="$2"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED-STATUS COMMAND...
-  local name="$1" expected="$2"
-  shift 2
-  "$@" >"$WORK/out" 2>"$WORK/err"
-  local status=$?
-  if [[ $status -ne $expected ]]; then
-    echo "FAIL: $name: exit status $status, expected $expected"
-    sed 's/^/  stderr: /' "$WORK/err"
-    failures=$((failures + 1))
-  else
-    passes=$((passes + 1))
-  fi
-}
-
-expect() {  # expect NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 one_line_naming() {  # stderr is one line that names the argument
   [[ $(wc -l <"$WORK/err") -eq 1 ]] && grep -q -- "$1" "$WORK/err"
@@ -113,5 +92,4 @@ expect "shared clock written once" test "$(ls "$WORK/e")" = "clock_000007.png"
 check "missing sheet still renders" 0 "$CAPTURE" --at 0 --png "$WORK/f" --sheet "$WORK/nope.bmp"
 expect "missing sheet reported" grep -q "nope.bmp: not found" "$WORK/err"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish

@@ -11,28 +11,7 @@ SHEET="$2"
 MUSIC="$3"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME EXPECTED-STATUS COMMAND...
-  local name="$1" expected="$2"
-  shift 2
-  "$@" >"$WORK/out" 2>"$WORK/err"
-  local status=$?
-  if [[ $status -ne $expected ]]; then
-    echo "FAIL: $name: exit status $status, expected $expected"
-    sed 's/^/  stderr: /' "$WORK/err"
-    failures=$((failures + 1))
-  else
-    passes=$((passes + 1))
-  fi
-}
-
-expect() {  # expect NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 equal() {  # equal NAME ACTUAL WANTED
   if [[ "$2" == "$3" ]]; then passes=$((passes + 1)); else
@@ -150,5 +129,4 @@ equal "interrupted: status" "$?" 130
 expect "interrupted: one line" only_line_names "SIGINT"
 expect "interrupted: no file" test ! -e "$WORK/h.mp4" -a ! -e "$WORK/h.mp4.part"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish
