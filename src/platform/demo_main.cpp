@@ -148,7 +148,7 @@ static const char* Reason(const char* fallback)
 int DemoMain()
 {
     // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
-    InstallStopSignalHandlers();
+    CatchStopSignals();
 
     // The tick count differs from run to run, and so does the show's
     // random material.

@@ -32,28 +32,13 @@ void ExitProcess(int code)
     std::exit(code);
 }
 
-static volatile sig_atomic_t StopSignal;
-
-static void RecordStopSignal(int signal) { StopSignal = signal; }
-
-void InstallStopSignalHandlers()
+void CatchStopSignals()
 {
     // SDL would install handlers of its own for SIGINT and SIGTERM when
-    // its event loop starts; these take their place.
+    // its event loop starts; ours take their place.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction current {};
-        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-        struct sigaction action {};
-        action.sa_handler = RecordStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(signal, &action, nullptr);
-    }
+    InstallStopSignalHandlers(/*keepIgnored=*/true, /*secondEndsProcess=*/false);
 }
-
-int StopSignalReceived() { return StopSignal; }
-void ClearStopSignal() { StopSignal = 0; }
 
 const char* WindowSystemError() { return SDL_GetError(); }
 void ClearWindowSystemError() { SDL_ClearError(); }

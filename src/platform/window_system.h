@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "display/presentation.h"
+#include "driver/stop_signals.h"
 
 union SDL_Event;
 struct SDL_Window;
@@ -82,12 +83,9 @@ void Sleep(uint32_t milliseconds);
 // cancelled, the show gets WM_CLOSE and takes its normal shutdown path.
 // A signal that was ignored when the process started (a background job's
 // SIGINT, SIGHUP under nohup) stays ignored. Called once, early in the
-// program; SDL's own handlers are kept out, so this is the only one.
-void InstallStopSignalHandlers();
-// The stop signal received (SIGINT, SIGTERM or SIGHUP), 0 when none.
-int StopSignalReceived();
-// Forgets a received stop signal (tests).
-void ClearStopSignal();
+// program; SDL's own handlers are kept out, so this is the only one. The
+// record is read with StopSignalReceived() (driver/stop_signals.h).
+void CatchStopSignals();
 // Why the last window-system call failed (SDL's message).
 const char* WindowSystemError();
 void ClearWindowSystemError();

@@ -99,7 +99,7 @@ TEST_F(StopSignalTest, OnlySignalsNotIgnoredAtStartAreTakenOver)
 {
     std::signal(SIGHUP, SIG_IGN);
     std::signal(SIGTERM, SIG_DFL);
-    InstallStopSignalHandlers();
+    CatchStopSignals();
     std::raise(SIGHUP);
     EXPECT_EQ(StopSignalReceived(), 0);
     std::raise(SIGTERM);

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "capture/video_writer.h"
 #include "display/display.h"
 #include "driver/random.h"
+#include "driver/stop_signals.h"
 #include "driver/timeline.h"
 #include "platform/module_player.h"
 #include "platform/offscreen_display.h"
@@ -27,22 +27,6 @@ namespace zelvik {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-volatile std::sig_atomic_t StopSignal = 0;
-
-void RequestStop(int signal) { StopSignal = signal; }
-
-// SIGINT and SIGTERM ask the frame loop to stop; a second one ends the
-// process at once (the handler is reset after the first).
-void CatchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 // The 32-bit off-screen surface every frame is presented into, as the
 // live show presents into its back buffer.
@@ -174,10 +158,12 @@ int RunVideoCapture(const VideoJob& job)
     // The largest share of samples one frame can have.
     std::vector<int16_t> samples((job.rate + job.fps - 1) / job.fps * channels);
     Progress progress{!job.quiet, isatty(STDERR_FILENO) != 0, total, job.fps, Clock::now(), {}, 0};
-    CatchStopSignals();
+    // A stop signal ends the loop, even in a background job; a second one
+    // ends the process at once.
+    InstallStopSignalHandlers(/*keepIgnored=*/false, /*secondEndsProcess=*/true);
 
     for (uint64_t n = 0; n < total; ++n) {
-        if (StopSignal != 0) break;
+        if (StopSignalReceived() != 0) break;
         RenderFrame(static_cast<uint32_t>(n * 100 / job.fps));
         if (!PresentFrame(TrueColourFrame)) return Fail(job.path, "cannot present the frame");
         const uint8_t* surface = OffscreenSurfacePixels();
@@ -195,11 +181,11 @@ int RunVideoCapture(const VideoJob& job)
         }
         ShowProgress(progress, n + 1);
     }
-    if (StopSignal != 0) {
+    if (StopSignalReceived() != 0) {
         AbandonVideoWriter();
         if (progress.terminal && progress.enabled) std::fputc('\n', stderr);
         std::fprintf(stderr, "zelvik-capture: stopped by %s; %s not written\n",
-                     StopSignal == SIGINT ? "SIGINT" : "SIGTERM", job.path.c_str());
+                     StopSignalName(StopSignalReceived()), job.path.c_str());
         return 130;
     }
     failure = FinishVideoWriter();
