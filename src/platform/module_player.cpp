@@ -357,6 +357,22 @@ int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)
     return 1;
 }
 
+// Puts `next` (or nothing) in the player's place, stopped, and returns the
+// module it held. The swap happens under the device lock so the callback
+// never sees half of it; the caller destroys the old module outside the
+// lock, so the callback is never kept waiting for that.
+static openmpt_module* ReplaceModule(openmpt_module* next)
+{
+    SDL_LockAudioDevice(Player.device);
+    openmpt_module* previous = Player.module;
+    Player.module = next;
+    Player.playing = false;
+    Player.ended = false;
+    Player.active.store(false);
+    SDL_UnlockAudioDevice(Player.device);
+    return previous;
+}
+
 int BASSMOD_MusicLoad(int mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
 {
     const std::string source = mem ? std::string("module in memory")
@@ -384,14 +400,7 @@ int BASSMOD_MusicLoad(int mem, const void* file, uint32_t offset, uint32_t lengt
     }
     if (!module) return 0;
 
-    SDL_LockAudioDevice(Player.device);
-    openmpt_module* previous = Player.module;
-    Player.module = module;
-    Player.playing = false;
-    Player.ended = false;
-    Player.active.store(false);
-    SDL_UnlockAudioDevice(Player.device);
-    if (previous) openmpt_module_destroy(previous);
+    if (openmpt_module* previous = ReplaceModule(module)) openmpt_module_destroy(previous);
     return 1;
 }
 
@@ -421,14 +430,7 @@ int BASSMOD_MusicIsActive()
 void BASSMOD_MusicFree()
 {
     if (!Player.device) return;
-    SDL_LockAudioDevice(Player.device);
-    openmpt_module* module = Player.module;
-    Player.module = nullptr;
-    Player.playing = false;
-    Player.ended = false;
-    Player.active.store(false);
-    SDL_UnlockAudioDevice(Player.device);
-    if (module) openmpt_module_destroy(module);
+    if (openmpt_module* module = ReplaceModule(nullptr)) openmpt_module_destroy(module);
 }
 
 void BASSMOD_Free()
