@@ -60,13 +60,7 @@ TEST(WholeFrames, EveryRangeOfTheScriptDrawsAsBefore)
 #include "frame_hashes.inc"
     };
 
-    zelvik_test::ZeroEverything();
-    const std::string sheet = zelvik_test::WriteTestSheet();
-    ASSERT_FALSE(sheet.empty());
-    SpriteSheetPath = sheet.c_str();
-    zelvik::srand(20261207);
-    DemoSetup();
-    SpriteSheetPath = "scene1.bmp";
+    ASSERT_TRUE(zelvik_test::StartShowWithTestSheet(20261207));
 
     const char* folder = std::getenv("ZELVIK_FRAME_DIR");
     std::map<uint32_t, uint64_t> actual;

@@ -30,16 +30,7 @@ constexpr uint32_t kExtremeClocks[] = {kDay,        30 * kDay,   400 * kDay,  0x
 
 class LongRunTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ZeroEverything();
-        sheet_ = WriteTestSheet();
-        ASSERT_FALSE(sheet_.empty());
-        SpriteSheetPath = sheet_.c_str();
-        zelvik::srand(11);
-        DemoSetup();
-    }
-    void TearDown() override { SpriteSheetPath = "scene1.bmp"; }
+    void SetUp() override { ASSERT_TRUE(StartShowWithTestSheet(11)); }
 
     // The scripted show at a coarse frame rate, so that every range has run
     // and the state is that of a real run when the finale takes over.
@@ -66,7 +57,6 @@ protected:
         EXPECT_EQ(ClipRect.yMax, 199);
     }
 
-    std::string sheet_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "canvas/sprites.h"
+#include "driver/random.h"
 #include "driver/timeline.h"
 
 namespace zelvik_test {
@@ -83,5 +84,18 @@ std::string WriteTestSheet()
 void FillTestSheet() { Paint(zelvik::SpriteSheet); }
 
 void ZeroEverything() { zelvik::ZeroShowState(); }
+
+bool StartShowWithTestSheet(uint32_t seed)
+{
+    ZeroEverything();
+    const std::string sheet = WriteTestSheet();
+    if (sheet.empty()) return false;
+    // The path is read only while DemoSetup loads the sheet.
+    zelvik::SpriteSheetPath = sheet.c_str();
+    zelvik::srand(seed);
+    zelvik::DemoSetup();
+    zelvik::SpriteSheetPath = "scene1.bmp";
+    return true;
+}
 
 }  // namespace zelvik_test

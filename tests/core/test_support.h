@@ -25,4 +25,8 @@ void FillTestSheet();
 // Program start: every piece of the show's state back to zero.
 void ZeroEverything();
 
+// Program start, then the show's own start-up order with the test sheet:
+// srand(seed), DemoSetup. False when the sheet could not be written.
+bool StartShowWithTestSheet(uint32_t seed);
+
 }  // namespace zelvik_test

@@ -15,16 +15,7 @@ namespace {
 
 class TimelineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ZeroEverything();
-        sheet_ = WriteTestSheet();
-        ASSERT_FALSE(sheet_.empty());
-        SpriteSheetPath = sheet_.c_str();
-        zelvik::srand(7);
-        DemoSetup();
-    }
-    void TearDown() override { SpriteSheetPath = "scene1.bmp"; }
+    void SetUp() override { ASSERT_TRUE(StartShowWithTestSheet(7)); }
     static void At(uint32_t clock)
     {
         DemoClock = clock;
@@ -36,7 +27,6 @@ protected:
             if (pixel == colour) return true;
         return false;
     }
-    std::string sheet_;
 };
 
 TEST_F(TimelineTest, SetUpPreparesPaletteSlotsAndCaptions)
