@@ -6,7 +6,8 @@
 #include "display/display.h"
 #include "driver/random.h"
 #include "driver/tick_clock.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
 

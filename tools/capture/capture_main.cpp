@@ -19,16 +19,16 @@
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
-#include "driver/random.h"
-#include "driver/timeline.h"
-#include "platform/offscreen_display.h"
+#include "driver/clock.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "display/offscreen_display.h"
 
 namespace {
 
 using namespace zelvik;
 
-constexpr uint32_t kScriptLength = 9935;          // demo clock where the finale starts
-constexpr uint32_t kDefaultUntil = kScriptLength + 1000;  // plus ten seconds of finale
+constexpr uint32_t kDefaultUntil = kFinaleStartClock + 1000;  // ten seconds of finale
 constexpr int32_t kSurfaceRowPadding = 64;        // a pitch wider than a row, as real surfaces have
 
 struct Options {
@@ -119,7 +119,7 @@ bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value)
 bool ClockIsDrawn(uint32_t clock, uint32_t fps)
 {
     const uint64_t n = (uint64_t{clock} * fps + 99) / 100;  // first frame at or after the clock
-    return n * 100 / fps == clock;
+    return ScheduledDemoClock(n, fps) == clock;
 }
 
 Options ParseOptions(int argc, char** argv)
@@ -354,9 +354,7 @@ int main(int argc, char** argv)
                                          : 0);
 
     // The show's start-up order: seed, set-up, then the frame loop.
-    SpriteSheetPath = options.sheet.c_str();
-    zelvik::srand(options.seed);
-    DemoSetup();
+    StartShow(options.seed, options.sheet.c_str());
 
     const bool writeAll = options.at.empty();
     const uint64_t totalFrames = uint64_t{options.until} * options.fps / 100 + 1;
@@ -364,13 +362,13 @@ int main(int argc, char** argv)
                               (!options.pngDir.empty() || !options.surfaceDir.empty());
     uint64_t lastPercent = 101;
     for (uint64_t n = 0;; ++n) {
-        const uint64_t clock64 = n * 100 / options.fps;
+        const uint64_t clock64 = ScheduledDemoClock(n, options.fps);
         if (clock64 > options.until) break;
         const uint32_t clock = static_cast<uint32_t>(clock64);
         RenderFrame(clock);
         if (!writeAll && options.at.count(clock) == 0) continue;
         // Where several frames share a clock, only the last is kept.
-        if ((n + 1) * 100 / options.fps == clock) continue;
+        if (ScheduledDemoClock(n + 1, options.fps) == clock) continue;
         if (!options.pngDir.empty()) {
             const std::string path = FrameName(options.pngDir, clock, "png");
             const std::string failure = WriteIndexedPng(path, Canvas, kCanvasWidth, kCanvasHeight,
