@@ -7,6 +7,7 @@
 #include "driver/random.h"
 #include "driver/tick_clock.h"
 #include "driver/timeline.h"
+#include "platform/process.h"
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
 

@@ -1,8 +1,7 @@
 // A small window system for the show, carried on SDL2: modal dialogs built
 // from templates kept as data (laid out in dialog units, drawn in the
-// classic grey 3-D style, driven by a dialog procedure through messages),
-// the few process services the driver needs (tick count, sleep, exit), and
-// the message names the show's procedures are written against.
+// classic grey 3-D style, driven by a dialog procedure through messages)
+// and the message names the show's procedures are written against.
 #pragma once
 
 #include <cstdint>
@@ -67,25 +66,6 @@ inline constexpr uint32_t BS_AUTOCHECKBOX = 0x3;
 inline constexpr uint32_t BS_RADIOBUTTON = 0x4;
 inline constexpr uint32_t BS_TYPEMASK = 0xF;
 
-// --- Process services ------------------------------------------------------
-
-// Milliseconds since the system booted, wrapping every 2^32 ms (about 49.7
-// days), from the monotonic clock.
-uint32_t GetTickCount();
-void Sleep(uint32_t milliseconds);
-// Releases the window system and ends the process with `code`.
-[[noreturn]] void ExitProcess(int code);
-
-// Stop signals: SIGINT, SIGTERM and SIGHUP ask the program to end the way
-// a close request does. The handler only records the signal (nothing else
-// is safe inside a handler); the message loops (the modal dialog's and the
-// show window's pump) look at the record and act on it: a dialog is
-// cancelled, the show gets WM_CLOSE and takes its normal shutdown path.
-// A signal that was ignored when the process started (a background job's
-// SIGINT, SIGHUP under nohup) stays ignored. Called once, early in the
-// program; SDL's own handlers are kept out, so this is the only one. The
-// record is read with StopSignalReceived() (driver/stop_signals.h).
-void CatchStopSignals();
 // Why the last window-system call failed (SDL's message).
 const char* WindowSystemError();
 void ClearWindowSystemError();

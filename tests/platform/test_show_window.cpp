@@ -12,6 +12,7 @@
 #include "display/display.h"
 #include "fake_music.h"
 #include "platform/demo_main.h"
+#include "platform/process.h"
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
 #include "sdl_events.h"
