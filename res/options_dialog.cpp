@@ -1,7 +1,5 @@
 #include "res/options_dialog.h"
 
-#include "platform/window_system.h"
-
 namespace zelvik {
 
 static constexpr uint32_t kButton = WS_CHILD | WS_VISIBLE;

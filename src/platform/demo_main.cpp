@@ -150,6 +150,7 @@ int DemoMain()
 {
     // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
     CatchStopSignals();
+    SetDialogTemplateLookup(FindDialogTemplate);
 
     // The tick count differs from run to run, and so does the show's
     // random material.

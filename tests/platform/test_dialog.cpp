@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/demo_main.h"
-#include "platform/window_system.h"
+#include "platform/dialog_testing.h"
 #include "res/options_dialog.h"
 #include "sdl_events.h"
 
@@ -63,6 +63,7 @@ protected:
     void SetUp() override
     {
         UseHeadlessDrivers();
+        SetDialogTemplateLookup(FindDialogTemplate);
         Open();
     }
     void TearDown() override
@@ -317,7 +318,11 @@ void PushClick(WindowHandle dialog, int32_t id)
 
 class ModalDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { UseHeadlessDrivers(); }
+    void SetUp() override
+    {
+        UseHeadlessDrivers();
+        SetDialogTemplateLookup(FindDialogTemplate);
+    }
     void TearDown() override
     {
         SetDialogCreatedHook(nullptr);
