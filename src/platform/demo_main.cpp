@@ -6,12 +6,12 @@
 #include "display/display.h"
 #include "driver/random.h"
 #include "driver/tick_clock.h"
+#include "platform/demo_music.h"
+#include "platform/process.h"
+#include "platform/sdl_display.h"
+#include "options_dialog.h"
 #include "show/setup.h"
 #include "show/timeline.h"
-#include "platform/sdl_display.h"
-#include "res/options_dialog.h"
-
-#include "platform/demo_music.h"
 
 namespace zelvik {
 
@@ -150,6 +150,7 @@ int DemoMain()
 {
     // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
     CatchStopSignals();
+    SetDialogTemplateLookup(FindDialogTemplate);
 
     // The tick count differs from run to run, and so does the show's
     // random material.

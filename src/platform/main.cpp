@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/demo_main.h"
-#include "res/options_dialog.h"
+#include "options_dialog.h"
 
 namespace {
 

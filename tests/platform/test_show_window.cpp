@@ -12,8 +12,9 @@
 #include "display/display.h"
 #include "fake_music.h"
 #include "platform/demo_main.h"
+#include "platform/process.h"
 #include "platform/sdl_display.h"
-#include "res/options_dialog.h"
+#include "options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;
