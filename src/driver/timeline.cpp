@@ -31,7 +31,7 @@ static constexpr SlotRectangle kSetupSlots[8] = {
 void DemoSetup()
 {
     ResetCanvas();
-    LoadSpriteSheet(SpriteSheetPath, SpriteSheet, 1);
+    if (SpriteSheetPath != nullptr) LoadSpriteSheet(SpriteSheetPath, SpriteSheet, 1);
 
     SetPaletteEntry(128, 0, 0, 0);
     SetPaletteEntry(129, 0, 0, 0);

@@ -10,6 +10,7 @@ namespace zelvik {
 extern uint8_t SpriteKeyColour;
 
 // The show's sprite sheet file; the capture tool may point it elsewhere.
+// nullptr when there is none to load: the show runs without its pictures.
 extern const char* SpriteSheetPath;
 
 void DemoSetup();

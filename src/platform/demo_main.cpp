@@ -1,12 +1,14 @@
 #include "platform/demo_main.h"
 
 #include <cstdio>
+#include <string>
 
 #include "canvas/canvas.h"
 #include "display/display.h"
 #include "driver/random.h"
 #include "driver/tick_clock.h"
 #include "driver/timeline.h"
+#include "platform/data_files.h"
 #include "platform/sdl_display.h"
 #include "res/options_dialog.h"
 
@@ -18,6 +20,10 @@ int32_t StartRequested;
 int32_t MusicEnabled;
 int32_t Stereo;
 int32_t HighRate;
+
+// Where the data files were found (see FindDataFile); "" for nowhere.
+static std::string SheetPath;
+static std::string MusicPath;
 WindowHandle DialogWindow;
 uint32_t StartTime;
 
@@ -174,8 +180,15 @@ int DemoMain()
         return 1;
     }
 
+    // A data file found nowhere is left out, the show going on without
+    // pictures or silently; the finder has said where it looked.
+    SheetPath = FindDataFile("scene1.bmp");
+    SpriteSheetPath = SheetPath.empty() ? nullptr : SheetPath.c_str();
     DemoSetup();
-    if (MusicEnabled) PlayDemoMusic();
+    if (MusicEnabled) {
+        MusicPath = FindDataFile(kDemoMusicFile);
+        if (!MusicPath.empty()) PlayDemoMusic(MusicPath.c_str());
+    }
 
     StartDemoClock();
     for (;;) {

@@ -150,7 +150,7 @@ int RunVideoCapture(const VideoJob& job)
     if (!failure.empty()) return Fail(job.path, failure);
 
     // The show's start-up order: seed, set-up, then the frame loop.
-    SpriteSheetPath = job.sheet.c_str();
+    SpriteSheetPath = job.sheet.empty() ? nullptr : job.sheet.c_str();
     zelvik::srand(job.seed);
     DemoSetup();
 
@@ -196,7 +196,7 @@ int RunVideoCapture(const VideoJob& job)
 int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet)
 {
     if (!OpenSurface()) return 1;
-    SpriteSheetPath = sheet.c_str();
+    SpriteSheetPath = sheet.empty() ? nullptr : sheet.c_str();
     zelvik::srand(seed);
     DemoSetup();
 
