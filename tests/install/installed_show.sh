@@ -23,6 +23,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../x11_show.sh"
 need_x_tools cmake
 
 SCRATCH=$(mktemp -d)
+trap 'rm -rf "$SCRATCH"' EXIT
 PREFIX="$SCRATCH/prefix"
 ELSEWHERE="$SCRATCH/somewhere-else"
 mkdir -p "$ELSEWHERE"
@@ -30,7 +31,7 @@ cmake --install "$BUILD_DIR" --prefix "$PREFIX" >"$OUT/installed-install.log" 2>
   fail "cmake --install failed: $(tail -3 "$OUT/installed-install.log")"
 [[ -x "$PREFIX/bin/zelvik" ]] || fail "no $PREFIX/bin/zelvik after the install"
 
-start_xvfb
+start_xvfb  # its EXIT trap replaces the one above
 trap 'stop_x_and_show; rm -rf "$SCRATCH"' EXIT
 
 AUDIO="$OUT/installed-audio.raw"
