@@ -13,7 +13,7 @@ namespace zelvik {
 void DemoSetup(const char* sheetPath)
 {
     ResetCanvas();
-    LoadSpriteSheet(sheetPath, SpriteSheet, 1);
+    if (sheetPath != nullptr) LoadSpriteSheet(sheetPath, SpriteSheet, 1);
 
     SetPaletteEntry(128, 0, 0, 0);
     SetPaletteEntry(129, 0, 0, 0);

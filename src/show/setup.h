@@ -10,6 +10,7 @@ namespace zelvik {
 // The sprite sheet file the show reads, in the folder it is started from.
 inline constexpr const char* kSpriteSheetFile = "scene1.bmp";
 
+// A null sheetPath loads no sheet: the show runs without its pictures.
 void DemoSetup(const char* sheetPath = kSpriteSheetFile);
 
 // Starts the show afresh as a new process would: every piece of state back

@@ -151,7 +151,7 @@ int RunVideoCapture(const VideoJob& job)
     if (!failure.empty()) return Fail(job.path, failure);
 
     // The show's start-up order: seed, set-up, then the frame loop.
-    StartShow(job.seed, job.sheet.c_str());
+    StartShow(job.seed, job.sheet.empty() ? nullptr : job.sheet.c_str());
 
     const uint64_t total = uint64_t{job.until} * job.fps / 100 + 1;
     // The largest share of samples one frame can have.
@@ -195,7 +195,7 @@ int RunVideoCapture(const VideoJob& job)
 int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet)
 {
     if (!OpenSurface()) return 1;
-    StartShow(seed, sheet.c_str());
+    StartShow(seed, sheet.empty() ? nullptr : sheet.c_str());
 
     const uint64_t total = uint64_t{until} * fps / 100 + 1;
     std::vector<double> micros(total);
