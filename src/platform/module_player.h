@@ -92,4 +92,38 @@ double ModuleRendererPosition(const ModuleRenderer* renderer);
 
 void CloseModuleRenderer(ModuleRenderer* renderer);
 
+// --- Beside the call table: what the show needs to keep picture and sound
+// together. All of these are for the main thread, like the calls above.
+
+// Frames per output buffer to ask for when BASSMOD_Init next opens the
+// output (a power of two, 256 ... 32768); 0 for the default, which is the
+// smallest power of two of at least 40 ms. For tests and tuning.
+void SetPlayerBufferFrames(uint32_t frames);
+
+// Frames per buffer of the open output; 0 when none is open.
+uint32_t PlayerBufferFrames();
+
+// How long after the player renders a sample it is heard, in milliseconds:
+// one output buffer. 0 when no output is open.
+uint32_t PlayerLatencyMilliseconds();
+
+// SDL's id of the open output; 0 when none is open.
+uint32_t PlayerOutputDevice();
+
+// True once the open output has failed or been removed (SDL's
+// device-removed event for it, or its status stopped). Cheap: fit to be
+// asked once per frame.
+bool PlayerOutputLost();
+
+// Where the loaded module's rendering has got to, in seconds; 0 when none.
+double PlayerModulePosition();
+
+// Replaces a lost output with the system's default one, with the same rate
+// and channels. The loaded module goes on from `heardSeconds` as it is
+// heard: rendering starts the output's latency further on (wrapped into the
+// song's length for a looping song) and plays on if it was playing. False
+// when no output could be opened: the module stays loaded, silent, and
+// this may be tried again. Prints nothing.
+bool ReopenPlayerOutput(double heardSeconds);
+
 }  // namespace zelvik
