@@ -109,7 +109,9 @@ TEST_F(OutputTiming, WithoutMusicTheClockStartsAtOnce)
     EXPECT_EQ(CurrentDemoClock(), 1u);
 }
 
-TEST_F(OutputTiming, AReplacedOutputGoesOnWhereTheClockIs)
+namespace {
+
+void ReplacedOutputGoesOnWhereTheClockIs()
 {
     ASSERT_TRUE(StartMusic(true, true));
     ASSERT_TRUE(PlayDemoMusic(DemoXm()));
@@ -127,7 +129,7 @@ TEST_F(OutputTiming, AReplacedOutputGoesOnWhereTheClockIs)
     EXPECT_TRUE(WaitUntil([] { return BASSMOD_MusicIsActive() != 0; }));
 
     // The old output no longer takes the module forward: only the new one
-    // renders (about real time on the dummy output, not twice as fast).
+    // renders: about real time, not twice as fast.
     const double before = PlayerModulePosition();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_LT(PlayerModulePosition() - before, 0.8);
@@ -142,6 +144,25 @@ TEST_F(OutputTiming, AReplacedOutputGoesOnWhereTheClockIs)
     other.adevice.iscapture = 1;
     SDL_PushEvent(&other);
     EXPECT_FALSE(PlayerOutputLost());
+}
+
+}  // namespace
+
+// On SDL's dummy driver, which opens one output at a time (the lost one is
+// closed first), and on its disk driver, which opens several (the lost one
+// stays open beside the new one, and must not render the module too).
+TEST_F(OutputTiming, AReplacedOutputGoesOnWhereTheClockIs)
+{
+    ScratchFolder scratch;
+    for (const char* driver : {"dummy", "disk"}) {
+        SCOPED_TRACE(driver);
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        const std::string file = scratch / "output.raw";
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+        ReplacedOutputGoesOnWhereTheClockIs();
+        ShutdownAudio(true);
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
 TEST_F(OutputTiming, TheShowSaysOnceThatTheSoundWasLostAndCarriesOn)
