@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "audio_test_support.h"
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 #include "platform/demo_music.h"
 #include "platform/module_player.h"
 
