@@ -10,8 +10,6 @@ namespace zelvik {
 
 namespace {
 
-constexpr uint32_t kPlayerVersion = 0x00070000;
-
 // Polls `condition` every millisecond until it holds or
 // kMusicWaitMilliseconds have passed; true if it held. (Sleeping between
 // polls leaves the processor to the audio thread that the wait is for.)

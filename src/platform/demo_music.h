@@ -1,6 +1,6 @@
 // The show's music steps: starting the player before the display opens,
 // starting the soundtrack after set-up, and stopping it at shutdown. The
-// driver's DemoMain and its shutdown path call these when music is enabled
+// program's DemoMain and its shutdown path call these when music is enabled
 // (ShutdownAudio checks that itself).
 #pragma once
 

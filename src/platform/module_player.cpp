@@ -27,7 +27,6 @@ namespace zelvik {
 
 namespace {
 
-constexpr uint32_t kVersion = 0x00070000;
 constexpr uint32_t kLowestRate = 8000;
 constexpr uint32_t kHighestRate = 192000;
 // No module worth playing comes near this; a larger file is refused rather
@@ -373,7 +372,7 @@ extern "C" {
 
 uint32_t BASSMOD_GetVersion()
 {
-    return zelvik::kVersion;
+    return zelvik::kPlayerVersion;
 }
 
 int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)

@@ -1,7 +1,7 @@
 // The module-music player: the show's small table of music calls, carried
 // on libopenmpt for decoding and SDL2 for the audio output.
 //
-// The calls keep the outside names and C signatures the driver uses. One
+// The calls keep the outside names and C signatures the show uses. One
 // audio output and at most one module at a time; every call is made from
 // the main thread, while SDL's audio thread renders the module. Each
 // failure returns 0 and prints one line on stderr saying why.
@@ -16,7 +16,7 @@
 
 extern "C" {
 
-// The player's version: 0x00070000.
+// The player's version: zelvik::kPlayerVersion.
 uint32_t BASSMOD_GetVersion();
 
 // Opens audio output `device` (-1: the system's default output; 0, 1, ...:
@@ -55,6 +55,9 @@ void BASSMOD_Free();
 }  // extern "C"
 
 namespace zelvik {
+
+// The one player version there is, and the one the show accepts.
+constexpr uint32_t kPlayerVersion = 0x00070000;
 
 // Flag of BASSMOD_Init: one output channel carrying a true mono mix.
 constexpr uint32_t kPlayerMono = 0x2;
