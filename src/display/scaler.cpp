@@ -55,6 +55,13 @@ void AcrossRow(const uint8_t* source, uint16_t* out, int32_t width)
     for (int32_t x = 0; x < width; ++x) {
         const Tap& t = Columns[static_cast<size_t>(x)];
         const uint8_t* a = source + 4 * t.first;
+        if (t.weight == 0) {  // one source pixel: no products needed
+            out[4 * x + 0] = static_cast<uint16_t>(a[0] << 8);
+            out[4 * x + 1] = static_cast<uint16_t>(a[1] << 8);
+            out[4 * x + 2] = static_cast<uint16_t>(a[2] << 8);
+            out[4 * x + 3] = 0;
+            continue;
+        }
         const uint8_t* b = source + 4 * t.second;
         const uint32_t wa = 256 - t.weight, wb = t.weight;
         out[4 * x + 0] = static_cast<uint16_t>(a[0] * wa + b[0] * wb);
@@ -67,6 +74,11 @@ void AcrossRow(const uint8_t* source, uint16_t* out, int32_t width)
 // One output row from two rows of Across: components rounded from 1/65536.
 void DownRow(const uint16_t* a, const uint16_t* b, uint32_t weight, uint8_t* out, int32_t count)
 {
+    if (weight == 0) {
+        // (a * 256 + 32768) >> 16 in 16 bits: a + 128 stays below 65536.
+        for (int32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((a[i] + 128u) >> 8);
+        return;
+    }
     const uint32_t wa = 256 - weight, wb = weight;
     for (int32_t i = 0; i < count; ++i)
         out[i] = static_cast<uint8_t>((a[i] * wa + b[i] * wb + 32768u) >> 16);
