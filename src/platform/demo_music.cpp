@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "driver/report.h"
 #include "platform/module_player.h"
 
 namespace zelvik {
@@ -32,8 +33,8 @@ bool StartMusic(bool stereo, bool highRate)
 {
     const uint32_t version = BASSMOD_GetVersion();
     if (version != kPlayerVersion) {
-        std::fprintf(stderr, "music: player version 0x%08X, the show needs 0x%08X\n",
-                     static_cast<unsigned>(version), static_cast<unsigned>(kPlayerVersion));
+        Report("music: player version 0x%08X, the show needs 0x%08X", static_cast<unsigned>(version),
+               static_cast<unsigned>(kPlayerVersion));
         return false;
     }
     // Init prints the reason when it fails.
@@ -49,8 +50,8 @@ bool PlayDemoMusic(const char* path)
     // The wait has a way out: an output that never starts must not hold
     // the show back for ever.
     if (WaitBriefly([] { return BASSMOD_MusicIsActive() != 0; })) return true;
-    std::fprintf(stderr, "%s: the music did not start within %u ms; the show runs silently\n", path,
-                 static_cast<unsigned>(kMusicWaitMilliseconds));
+    Report("%s: the music did not start within %u ms; the show runs silently", path,
+           static_cast<unsigned>(kMusicWaitMilliseconds));
     BASSMOD_MusicFree();  // so that it cannot start later, out of step with the picture
     return false;
 }

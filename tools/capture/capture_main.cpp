@@ -21,6 +21,7 @@
 #include "display/display.h"
 #include "display/offscreen_display.h"
 #include "driver/clock.h"
+#include "driver/report.h"
 #include "platform/data_files.h"
 #include "show/setup.h"
 #include "show/timeline.h"
@@ -352,6 +353,7 @@ void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
 
 int main(int argc, char** argv)
 {
+    zelvik::SetReportPrefix("zelvik-capture");
     const Options options = ParseOptions(argc, argv);
     if (options.bench) return RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet);
     if (options.videoGiven) {
