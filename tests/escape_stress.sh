@@ -11,7 +11,7 @@
 # busy loops.
 set -uo pipefail
 
-ZELVIK=$1
+ZELVIK=$(realpath "$1")
 DATA_DIR=$2
 OUT=$3
 RUNS=${ZELVIK_ESCAPE_RUNS:-10}
