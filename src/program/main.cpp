@@ -14,7 +14,7 @@
 
 #include "driver/report.h"
 #include "platform/data_files.h"
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 #include "options_dialog.h"
 #include "zelvik_version.h"
 

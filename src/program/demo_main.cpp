@@ -1,4 +1,4 @@
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 
 #include <cstdio>
 #include <string>
