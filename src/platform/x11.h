@@ -18,7 +18,7 @@ namespace zelvik {
 // very end. Does nothing when libX11 is not present; safe to call again.
 void CatchX11Errors();
 
-// The number of X errors the handler has reported.
+// The number of X errors the handler has caught.
 int X11ErrorsReported();
 
 // The desktop's Xft.dpi setting, read from the resources the X server gave

@@ -34,9 +34,15 @@ GetErrorTextFn GetErrorText;
 bool Installed;
 int Reported;
 
+// A window gone from under the program can fail every request made on it;
+// past this many lines the rest are counted but not printed.
+constexpr int kMostReported = 20;
+
 int ReportXError(void* display, XErrorEventView* event)
 {
     ++Reported;
+    if (Reported == kMostReported + 1) Report("further X errors are ignored without a word");
+    if (Reported > kMostReported) return 0;
     char text[80] = "";
     if (GetErrorText != nullptr) GetErrorText(display, event->error_code, text, sizeof text);
     Report("X error ignored: %s (error %u, request %u.%u, resource 0x%lx, serial %lu)",
