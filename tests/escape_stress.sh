@@ -7,7 +7,7 @@
 #
 # usage: escape_stress.sh ZELVIK DATA_DIR OUT_DIR
 # ZELVIK_ESCAPE_RUNS (default 10) runs; ZELVIK_ESCAPE_SHOW_SECONDS (default
-# 2) seconds of show before Escape; ZELVIK_ESCAPE_LOAD=0 runs without the
+# 1) second of show before Escape; ZELVIK_ESCAPE_LOAD=0 runs without the
 # busy loops.
 set -uo pipefail
 
@@ -15,7 +15,7 @@ ZELVIK=$(realpath "$1")
 DATA_DIR=$2
 OUT=$3
 RUNS=${ZELVIK_ESCAPE_RUNS:-10}
-SHOW_SECONDS=${ZELVIK_ESCAPE_SHOW_SECONDS:-2}
+SHOW_SECONDS=${ZELVIK_ESCAPE_SHOW_SECONDS:-1}
 mkdir -p "$OUT"
 rm -f "$OUT"/escape-*
 

@@ -57,7 +57,7 @@ expect "installed sheet: the square is drawn" test "$(grey_at "$FRAME" 280 140)"
 mkdir "$WORK/own"
 : >"$WORK/own/scene1.bmp"
 check "working folder first" 0 capture "$WORK/own" "$PREFIX"
-expect "working folder first: its file is the one read" test "$(cat "$WORK/err")" = "scene1.bmp: empty file"
+expect "working folder first: its file is the one read" test "$(cat "$WORK/err")" = "zelvik-capture: scene1.bmp: empty file"
 expect "working folder first: no pictures" test "$(grey_at "$FRAME" 40 15)" -eq 0
 
 # A good sheet of its own in the working folder is used as well: one with
