@@ -78,7 +78,7 @@ rm "$AUDIO" && mkdir "$AUDIO"
 dd if=/dev/zero of="$SPOOL/filler" bs=64k 2>/dev/null
 lost_after=$(wait_line "audio output was lost" 3) || fail "no word of the lost output: $(own_lines)"
 note "loss reported after $lost_after s"
-[[ "$(own_lines)" == "music: the audio output was lost; the show goes on without sound" ]] ||
+[[ "$(own_lines)" == "zelvik: music: the audio output was lost; the show goes on without sound" ]] ||
   fail "unexpected stderr after the loss: $(own_lines)"
 kill -0 "$ZELVIK_PID" 2>/dev/null || fail "the show ended when its audio output was lost"
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "driver/report.h"
 #include "platform/module_player.h"
 
 namespace zelvik {
@@ -40,8 +41,8 @@ bool StartMusic(bool stereo, bool highRate)
 {
     const uint32_t version = BASSMOD_GetVersion();
     if (version != kPlayerVersion) {
-        std::fprintf(stderr, "music: player version 0x%08X, the show needs 0x%08X\n",
-                     static_cast<unsigned>(version), static_cast<unsigned>(kPlayerVersion));
+        Report("music: player version 0x%08X, the show needs 0x%08X", static_cast<unsigned>(version),
+               static_cast<unsigned>(kPlayerVersion));
         return false;
     }
     // Init prints the reason when it fails.
@@ -62,8 +63,8 @@ bool PlayDemoMusic(const char* path)
         SoundtrackPlaying = true;
         return true;
     }
-    std::fprintf(stderr, "%s: the music did not start within %u ms; the show runs silently\n", path,
-                 static_cast<unsigned>(kMusicWaitMilliseconds));
+    Report("%s: the music did not start within %u ms; the show runs silently", path,
+           static_cast<unsigned>(kMusicWaitMilliseconds));
     BASSMOD_MusicFree();  // so that it cannot start later, out of step with the picture
     return false;
 }
@@ -82,11 +83,11 @@ void KeepMusicGoing(uint32_t demoClock)
         // One line whatever happens next; a later return gets one more.
         if (ReopenPlayerOutput(demoClock / 100.0)) {
             OutputLost = false;
-            std::fprintf(stderr, "music: the audio output was lost; reopened, the music goes on at %.2f s\n",
-                         demoClock / 100.0);
+            Report("music: the audio output was lost; reopened, the music goes on at %.2f s",
+           demoClock / 100.0);
             return;
         }
-        std::fprintf(stderr, "music: the audio output was lost; the show goes on without sound\n");
+        Report("music: the audio output was lost; the show goes on without sound");
         NextReopenClock = demoClock + kReopenInterval;
         return;
     }
@@ -94,7 +95,7 @@ void KeepMusicGoing(uint32_t demoClock)
     if (static_cast<int32_t>(demoClock - NextReopenClock) < 0) return;
     if (ReopenPlayerOutput(demoClock / 100.0)) {
         OutputLost = false;
-        std::fprintf(stderr, "music: an audio output is back; the music goes on at %.2f s\n", demoClock / 100.0);
+        Report("music: an audio output is back; the music goes on at %.2f s", demoClock / 100.0);
         return;
     }
     NextReopenClock = demoClock + kReopenInterval;

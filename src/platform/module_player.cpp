@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/report.h"
+
 namespace zelvik {
 
 namespace {
@@ -39,7 +41,7 @@ constexpr uint64_t kLargestModule = 128u << 20;
 
 void Complain(const std::string& source, const std::string& why)
 {
-    std::fprintf(stderr, "%s: %s\n", source.c_str(), why.c_str());
+    Report("%s: %s", source.c_str(), why.c_str());
 }
 
 // Reads the module bytes of `path`: `length` bytes from `offset`, or all

@@ -22,6 +22,7 @@
 #include "display/display.h"
 #include "display/offscreen_display.h"
 #include "driver/clock.h"
+#include "driver/report.h"
 #include "platform/data_files.h"
 #include "show/setup.h"
 #include "show/timeline.h"
@@ -432,6 +433,7 @@ int main(int argc, char** argv)
     // Past a file size limit, writing fails like a full disk (EFBIG) rather
     // than the process being killed with its partial files left behind.
     std::signal(SIGXFSZ, SIG_IGN);
+    zelvik::SetReportPrefix("zelvik-capture");
 
     Options options;
     const std::string wrong = ParseOptions(argc, argv, options);
