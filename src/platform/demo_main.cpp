@@ -193,8 +193,7 @@ int DemoMain()
 
     StartDemoClock();
     for (;;) {
-        RenderFrame(CurrentDemoClock());
-        PresentFrame(TrueColourFrame);
+        PresentShowFrame(CurrentDemoClock());
     }
 }
 
