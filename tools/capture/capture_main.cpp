@@ -353,7 +353,8 @@ void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
 int main(int argc, char** argv)
 {
     const Options options = ParseOptions(argc, argv);
-    if (options.bench) return RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet);
+    if (options.bench) return RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet,
+                                                     options.quiet);
     if (options.videoGiven) {
         VideoJob job = options.video;
         job.seed = options.seed;
