@@ -3,7 +3,8 @@
 # in one run and prints medians of five repetitions: each range's draw-only
 # and whole-frame cost in microseconds, and the whole frame over the
 # baseline; then the mean frame of the whole show at 100 frames per second
-# over the baseline.
+# over the baseline. Times are the process's own processor time, which a
+# machine shared with other work disturbs far less than time on the clock.
 # Usage: bench/frame_ratios.sh [PATH-TO-zelvik_bench] [extra benchmark options]
 set -euo pipefail
 BENCH="${1:-build/bench/zelvik_bench}"
@@ -14,7 +15,7 @@ shift || true
     function micro(value, unit) { return unit == "ns" ? value / 1000 : unit == "us" ? value : value * 1000 }
     $1 ~ /_median$/ {
       name = $1; sub(/_median$/, "", name)
-      t = micro($2, $3)
+      t = micro($4, $5)
       if (name == "BM_ByteCopyBaseline") base = t
       else if (name == "BM_ExpandCanvas") expand = t
       else if (name == "BM_ConvertFrame/0") convert = t
