@@ -210,8 +210,7 @@ int DemoMain()
     for (;;) {
         const uint32_t clock = CurrentDemoClock();
         KeepMusicGoing(clock);
-        RenderFrame(clock);
-        PresentFrame(TrueColourFrame);
+        PresentShowFrame(clock);
     }
 }
 

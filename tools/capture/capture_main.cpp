@@ -452,7 +452,7 @@ int main(int argc, char** argv)
 
     Outcome outcome;
     if (options.bench) {
-        outcome = RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet);
+        outcome = RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet, options.quiet);
     } else if (options.videoGiven) {
         VideoJob job = options.video;
         job.seed = options.seed;

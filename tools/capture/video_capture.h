@@ -40,7 +40,8 @@ Outcome RunVideoCapture(const VideoJob& job);
 // Runs the show from demo clock 0 to `until` on the schedule of `fps`,
 // drawing, expanding and presenting every frame into a 32-bit off-screen
 // surface with no other output, and prints the frame rate and per-frame
-// times on stdout.
-Outcome RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet);
+// times on stdout; progress goes to stderr unless quiet.
+Outcome RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet,
+                             bool quiet);
 
 }  // namespace zelvik
