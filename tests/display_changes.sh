@@ -45,7 +45,7 @@ set_picture() {
   PIC_X=$(((w - PIC_W) / 2)) PIC_Y=$(((h - PIC_H) / 2))
 }
 
-# Sizes of several shapes within the 1280x1024 screen: wide, tall, 4:3, 5:4,
+# Sizes of several shapes within the 1280x1024 screen: wide, tall, 5:4 and
 # one smaller than 640x400 (the intro must still be on when the last is checked).
 SIZES=(1280x720 800x1000 560x420 1280x1024)
 
