@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 #include "platform/dialog_testing.h"
 #include "options_dialog.h"
 #include "sdl_events.h"

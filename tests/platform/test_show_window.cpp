@@ -13,7 +13,7 @@
 #include "canvas/canvas.h"
 #include "display/display.h"
 #include "fake_music.h"
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 #include "platform/process.h"
 #include "platform/sdl_display.h"
 #include "options_dialog.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/data_files.h"
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 #include "options_dialog.h"
 #include "zelvik_version.h"
 
