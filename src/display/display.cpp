@@ -14,6 +14,11 @@ static bool DisplayOpen;
 static FrameWriter PendingWriter;
 static uint32_t* PendingFrame;
 
+// Frames in a row that could not be drawn, and whether the display was
+// made again since the last frame that was.
+static int32_t FailedFrames;
+static bool ResetSinceShown;
+
 void UseDisplayBackend(const DisplayBackend* backend) { Backend = backend; }
 const DisplayBackend* CurrentDisplayBackend() { return Backend; }
 
@@ -24,6 +29,8 @@ int InitDisplay(const char* name, int32_t width, int32_t height)
     if (Backend == nullptr) return 0;
     if (!Backend->open(name, width, height)) return 0;
     DisplayOpen = true;
+    FailedFrames = 0;
+    ResetSinceShown = false;
 
     ReportedPixelFormat format{};
     if (!Backend->getPixelFormat(&format)) return 0;
@@ -78,6 +85,27 @@ int PresentFrameFrom(FrameWriter write, uint32_t* frame)
     PendingWriter = nullptr;
     PendingFrame = nullptr;
     return presented;
+}
+
+FrameOutcome RecoverAfterPresent(int presented)
+{
+    if (presented) {
+        FailedFrames = 0;
+        ResetSinceShown = false;
+        return FrameOutcome::Shown;
+    }
+    if (++FailedFrames < kFailedFramesBeforeReset) return FrameOutcome::Skipped;
+    // A second run of failures right after a reset: the new back buffer is
+    // no better than the old one.
+    if (ResetSinceShown || Backend->reset == nullptr) return FrameOutcome::Lost;
+    FailedFrames = 0;
+    ResetSinceShown = true;
+    return Backend->reset() ? FrameOutcome::Skipped : FrameOutcome::Lost;
+}
+
+FrameOutcome PresentFrameOrRecover(const uint32_t* frame)
+{
+    return RecoverAfterPresent(PresentFrame(frame));
 }
 
 void ShutdownDisplay()

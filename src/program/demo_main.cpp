@@ -210,7 +210,16 @@ int DemoMain()
     for (;;) {
         const uint32_t clock = CurrentDemoClock();
         KeepMusicGoing(clock);
-        PresentShowFrame(clock);
+        // A back buffer that stops locking is made again by the display; a
+        // display that cannot be mended ends the show rather than leave a
+        // frozen picture running.
+        if (RecoverAfterPresent(PresentShowFrame(clock)) == FrameOutcome::Lost) {
+            std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
+                         Reason("the back buffer cannot be locked"));
+            ShutdownDisplay();
+            ShutdownAudio(MusicEnabled != 0);
+            return 0;
+        }
     }
 }
 
