@@ -20,7 +20,6 @@ static int32_t FailedFrames;
 static bool ResetSinceShown;
 
 void UseDisplayBackend(const DisplayBackend* backend) { Backend = backend; }
-const DisplayBackend* CurrentDisplayBackend() { return Backend; }
 
 int InitDisplay(const char* name, int32_t width, int32_t height)
 {

@@ -63,7 +63,6 @@ extern RowConverter ActiveRowConverter;
 // Chooses the back end InitDisplay will use (the capture tool and tests use
 // the off-screen surface, the show its window).
 void UseDisplayBackend(const DisplayBackend* backend);
-const DisplayBackend* CurrentDisplayBackend();
 
 int InitDisplay(const char* name, int32_t width, int32_t height);
 // Events, then the frame into the back buffer and onto the screen; 0 when

@@ -59,7 +59,6 @@ void SetDisplayWindowProc(WindowProc proc) { Proc = proc; }
 void SetDisplayOpenedHook(void (*hook)()) { OpenedHook = hook; }
 WindowHandle DisplayWindowHandle() { return Handle; }
 const char* DisplayRendererName() { return RendererName; }
-bool DisplayHasVsync() { return Vsync; }
 void SetBackBufferFormatOverride(uint32_t sdlFormat) { FormatOverride = sdlFormat; }
 SDL_Renderer* DisplayRenderer() { return Renderer; }
 PresentationPath DisplayPresentationPath() { return Path; }

@@ -49,9 +49,8 @@ void SetDisplayOpenedHook(void (*hook)());
 void SetBackBufferFormatOverride(uint32_t sdlFormat);
 SDL_Renderer* DisplayRenderer();
 
-// What the renderer gave: its name and whether it waits for vertical sync.
+// The name of the renderer the display was opened with.
 const char* DisplayRendererName();
-bool DisplayHasVsync();
 
 // How frames reach the screen: through the renderer's textures (scaled on
 // the graphics processor), or scaled by our own scaler straight into the

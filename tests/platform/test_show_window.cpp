@@ -530,15 +530,6 @@ TEST_F(ShowWindowTest, BackBufferThatStopsLockingIsMadeAgainOnBothPaths)
     }
 }
 
-TEST(TickCount, CountsMillisecondsSinceBootNotSinceProgramStart)
-{
-    // steady_clock runs on the same monotonic clock, counted from boot.
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    const uint32_t expected = static_cast<uint32_t>(static_cast<uint64_t>(ms));
-    EXPECT_LE(GetTickCount() - expected, 5u);
-}
-
 // --- The program from the dialog to the end -------------------------------------------
 
 namespace {
@@ -637,4 +628,24 @@ TEST_F(ShowWindowTest, DisplayThatCannotBeMendedEndsTheShowWithOneLineAndStatusZ
         testing::ExitedWithCode(0),
         "zelvik: the display stopped taking frames and could not be made again: lock failure injected by a "
         "test\n.*DemoMain returned 0");
+}
+
+// --- Pacing without vertical sync ---------------------------------------------------
+
+// Frames that come early are held to one per refresh period, in step (no
+// drift from the waits); a late frame goes out at once and the steps
+// continue from it; the first frame is never held.
+TEST(PacedFlip, OneFramePerPeriodWithoutDriftOrCatchingUp)
+{
+    constexpr uint64_t kPeriod = 1000;
+    EXPECT_EQ(PacedFlipTime(5000, 0, kPeriod), 5000u);
+    uint64_t previous = 5000;
+    for (int frame = 1; frame <= 10; ++frame) {  // drawing takes 300 units
+        const uint64_t when = PacedFlipTime(previous + 300, previous, kPeriod);
+        EXPECT_EQ(when, 5000u + kPeriod * static_cast<uint64_t>(frame));
+        previous = when;
+    }
+    EXPECT_EQ(PacedFlipTime(previous + 2500, previous, kPeriod), previous + 2500) << "late: at once";
+    EXPECT_EQ(PacedFlipTime(previous + kPeriod, previous, kPeriod), previous + kPeriod);
+    EXPECT_EQ(PacedFlipTime(100, 200, kPeriod), 100u) << "a clock that went back is not waited for";
 }

@@ -169,23 +169,3 @@ TEST_F(StopSignalTest, ShowClockRunsOnAcrossTheTickCountsWrap)
         },
         testing::ExitedWithCode(0), "demo clock 100 after the wrap\n.*shutdown\\(1\\)");
 }
-
-// --- Pacing without vertical sync ---------------------------------------------------
-
-// Frames that come early are held to one per refresh period, in step (no
-// drift from the waits); a late frame goes out at once and the steps
-// continue from it; the first frame is never held.
-TEST(PacedFlip, OneFramePerPeriodWithoutDriftOrCatchingUp)
-{
-    constexpr uint64_t kPeriod = 1000;
-    EXPECT_EQ(PacedFlipTime(5000, 0, kPeriod), 5000u);
-    uint64_t previous = 5000;
-    for (int frame = 1; frame <= 10; ++frame) {  // drawing takes 300 units
-        const uint64_t when = PacedFlipTime(previous + 300, previous, kPeriod);
-        EXPECT_EQ(when, 5000u + kPeriod * static_cast<uint64_t>(frame));
-        previous = when;
-    }
-    EXPECT_EQ(PacedFlipTime(previous + 2500, previous, kPeriod), previous + 2500) << "late: at once";
-    EXPECT_EQ(PacedFlipTime(previous + kPeriod, previous, kPeriod), previous + kPeriod);
-    EXPECT_EQ(PacedFlipTime(100, 200, kPeriod), 100u) << "a clock that went back is not waited for";
-}
