@@ -1,16 +1,21 @@
-// Process services on Windows: the system's own tick count and sleep, and
-// the end of the process after the window system is let go.
-#include "platform/window_system.h"
+// Process services on Windows: the system's own tick count and sleep, the
+// end of the process after the window system is let go, and the console's
+// control events as stop requests.
+#include "platform/process.h"
 
 #include <SDL.h>
 
+#include <cstdlib>
+
+#include "driver/stop_signals.h"
+
+// Last: <windows.h> defines GetTickCount, Sleep and ExitProcess as its own
+// functions and many message names as macros.
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
-
-#include <cstdlib>
 
 namespace zelvik {
 

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
+#include "driver/data_file.h"
 #include "driver/stop_signals.h"
 
 using namespace zelvik;
@@ -30,6 +32,7 @@ protected:
     {
         ZeroCanvasState();
         ZeroSpriteState();
+        ZeroSheetFileState();
         dir = std::filesystem::temp_directory_path() /
               ("zelvik_files_" + std::to_string(GetCurrentProcessId()));
         std::filesystem::create_directories(dir);
@@ -72,7 +75,9 @@ TEST_F(WindowsDataFileTest, ReadsBytesExactlyWithoutTextTranslation)
     const std::string path = Write("binary.bin", bytes);
     ASSERT_EQ(OpenDataFile(path.c_str()), 0);
     std::vector<uint8_t> got(bytes.size() + 3, 0x55);
-    EXPECT_NE(ReadDataFile(got.data(), static_cast<uint32_t>(got.size())), 0);
+    uint32_t count = 0;
+    EXPECT_NE(ReadDataFile(got.data(), static_cast<uint32_t>(got.size()), &count), 0);
+    EXPECT_EQ(count, bytes.size());
     EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.begin() + 9), bytes);
     // Past the end the buffer keeps what it held.
     EXPECT_EQ(got[9], 0x55);
@@ -111,7 +116,9 @@ TEST_F(WindowsDataFileTest, FileHeldOpenForWritingCanStillBeRead)
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_EQ(OpenDataFile(path.c_str()), 0);
     uint8_t got[3] = {};
-    EXPECT_NE(ReadDataFile(got, 3), 0);
+    uint32_t count = 0;
+    EXPECT_NE(ReadDataFile(got, 3, &count), 0);
+    EXPECT_EQ(count, 3u);
     EXPECT_EQ(got[2], 3);
     CloseHandle(writer);
 }
