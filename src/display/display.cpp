@@ -9,6 +9,10 @@ RowConverter ActiveRowConverter;
 
 static const DisplayBackend* Backend;
 static bool DisplayOpen;
+// Set only during PresentFrameFrom: the frame is produced when the surface
+// is locked, when the converter in force then is known.
+static FrameWriter PendingWriter;
+static uint32_t* PendingFrame;
 
 void UseDisplayBackend(const DisplayBackend* backend) { Backend = backend; }
 const DisplayBackend* CurrentDisplayBackend() { return Backend; }
@@ -32,6 +36,19 @@ int InitDisplay(const char* name, int32_t width, int32_t height)
     return 1;
 }
 
+static void WriteSurface(const uint32_t* frame, const LockedSurface& surface)
+{
+    if (PendingWriter != nullptr && ActiveRowConverter == CopyRow32) {
+        // The surface's rows are the frame's words: written there directly,
+        // one pass instead of two.
+        PendingWriter(surface.pixels, surface.pitch);
+        return;
+    }
+    if (PendingWriter != nullptr) PendingWriter(reinterpret_cast<uint8_t*>(PendingFrame), DisplayWidth * 4);
+    ConvertFrame(frame, DisplayWidth, DisplayHeight, surface.pixels, surface.pitch,
+                 ActiveRowConverter);
+}
+
 int PresentFrame(const uint32_t* frame)
 {
     // Events first: Escape or a close request may end the process here.
@@ -45,12 +62,22 @@ int PresentFrame(const uint32_t* frame)
     Backend->restore();
     LockedSurface surface{};
     if (!Backend->lock(&surface)) return 0;
-    ConvertFrame(frame, DisplayWidth, DisplayHeight, surface.pixels, surface.pitch,
-                 ActiveRowConverter);
+    WriteSurface(frame, surface);
     Backend->unlock(surface.pixels);
     Backend->flip();
     Backend->sleep(0);
     return 1;
+}
+
+int PresentFrameFrom(FrameWriter write, uint32_t* frame)
+{
+    // While the window is inactive nothing is locked and nothing written.
+    PendingWriter = write;
+    PendingFrame = frame;
+    const int presented = PresentFrame(frame);
+    PendingWriter = nullptr;
+    PendingFrame = nullptr;
+    return presented;
 }
 
 void ShutdownDisplay()

@@ -64,6 +64,18 @@ const DisplayBackend* CurrentDisplayBackend();
 
 int InitDisplay(const char* name, int32_t width, int32_t height);
 int PresentFrame(const uint32_t* frame);
+
+// Writes a frame of DisplayWidth x DisplayHeight 0x00RRGGBB words in the
+// host's byte order, row y at destination + y * pitch.
+using FrameWriter = void (*)(uint8_t* destination, int32_t pitch);
+
+// As PresentFrame, with the frame produced by `write` once the surface is
+// locked. When the surface takes the words unchanged (the plain 32-bit
+// format), `write` fills the surface itself and `frame` is left as it was;
+// otherwise `write` fills `frame` (DisplayWidth words a row), which is then
+// converted as PresentFrame does. Nothing is written while the window is
+// inactive or the lock fails.
+int PresentFrameFrom(FrameWriter write, uint32_t* frame);
 void ShutdownDisplay();
 
 }  // namespace zelvik
