@@ -95,8 +95,14 @@ intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc,
     ActiveProc = nullptr;
     if (result == -1) {
         char text[256];
-        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                           0, text, sizeof text, nullptr) == 0)
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, error, 0, text, sizeof text, nullptr);
+        // The system's text ends with a full stop and a line break.
+        while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                              text[length - 1] == '.' || text[length - 1] == ' '))
+            --length;
+        text[length] = '\0';
+        if (length == 0)
             SDL_SetError("dialog %ld: system error %lu", static_cast<long>(templateId),
                          static_cast<unsigned long>(error));
         else
