@@ -3,19 +3,20 @@
 
 #include <cstdint>
 
+#include "options_dialog_ids.h"
 #include "platform/dialog.h"
 
 namespace zelvik {
 
 // The options dialog, resource 101, and its control ids.
-inline constexpr int32_t kOptionsDialogResource = 101;
-inline constexpr int32_t kStartButton = 1000;
-inline constexpr int32_t kExitButton = 1001;
-inline constexpr int32_t kPlayMusicBox = 1002;
-inline constexpr int32_t kMonoButton = 1003;
-inline constexpr int32_t kStereoButton = 1004;
-inline constexpr int32_t kRate22050Button = 1005;
-inline constexpr int32_t kRate44100Button = 1006;
+inline constexpr int32_t kOptionsDialogResource = IDD_OPTIONS;
+inline constexpr int32_t kStartButton = IDC_START;
+inline constexpr int32_t kExitButton = IDC_EXIT;
+inline constexpr int32_t kPlayMusicBox = IDC_PLAY_MUSIC;
+inline constexpr int32_t kMonoButton = IDC_MONO;
+inline constexpr int32_t kStereoButton = IDC_STEREO;
+inline constexpr int32_t kRate22050Button = IDC_RATE_22050;
+inline constexpr int32_t kRate44100Button = IDC_RATE_44100;
 
 extern const DialogTemplate OptionsDialogTemplate;
 

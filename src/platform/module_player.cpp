@@ -10,10 +10,8 @@
 #include "platform/module_player.h"
 
 #include <SDL.h>
-#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -78,25 +76,37 @@ bool ReadModuleFile(const char* path, uint32_t offset, uint32_t length, std::vec
         return false;
     }
 
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // The standard C file calls, so that every system reads modules the
+    // same way; the checks above already refused anything but a file.
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
         Complain(path, std::string("cannot be read: ") + std::strerror(errno));
         return false;
+    }
+    // fseek takes a long, which is 32 bits on some systems: large offsets
+    // are reached in steps.
+    for (uint64_t skip = offset; skip > 0;) {
+        const long step = static_cast<long>(skip < (1u << 30) ? skip : (1u << 30));
+        if (std::fseek(file, step, SEEK_CUR) != 0) {
+            Complain(path, std::string("seek failed: ") + std::strerror(errno));
+            std::fclose(file);
+            return false;
+        }
+        skip -= static_cast<uint64_t>(step);
     }
     data->resize(static_cast<size_t>(wanted));
     size_t done = 0;
     while (done < data->size()) {
-        const ssize_t got = pread(fd, data->data() + done, data->size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            Complain(path, got < 0 ? std::string("read failed: ") + std::strerror(errno)
-                                   : std::string("the file shrank while it was read"));
-            close(fd);
+        const size_t got = std::fread(data->data() + done, 1, data->size() - done, file);
+        if (got == 0) {
+            Complain(path, std::ferror(file) ? std::string("read failed: ") + std::strerror(errno)
+                                             : std::string("the file shrank while it was read"));
+            std::fclose(file);
             return false;
         }
-        done += static_cast<size_t>(got);
+        done += got;
     }
-    close(fd);
+    std::fclose(file);
     return true;
 }
 

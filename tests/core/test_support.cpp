@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
 #include <vector>
 
 #include "canvas/sheet_layout.h"
@@ -42,12 +45,26 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
     Put16(b, at + 2, v >> 16);
 }
 
+// A new folder whose name starts with `prefix`, "" on failure. A name
+// already taken (another test process) is passed over for the next one.
+std::string MakeFreshFolder(const std::string& prefix)
+{
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string folder = prefix + std::to_string(entropy());
+        std::error_code error;
+        if (std::filesystem::create_directory(folder, error)) return folder;
+        if (error) return {};
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string WriteTestSheet()
 {
-    std::string folder = ::testing::TempDir() + "zelvik_sheet_XXXXXX";
-    if (mkdtemp(folder.data()) == nullptr) return {};
+    const std::string folder = MakeFreshFolder(::testing::TempDir() + "zelvik_sheet_");
+    if (folder.empty()) return {};
     const std::string path = folder + "/scene1.bmp";
 
     std::vector<uint8_t> file(1078 + 64000, 0);
