@@ -60,7 +60,7 @@ function serve(root) {
 const failures = [];
 function fail(message) {
   failures.push(message);
-  console.error(`test-web: FAIL: ${message}`);
+  console.log(`test-web: FAIL: ${message}`);
 }
 
 const expected = new Map();
@@ -126,6 +126,8 @@ try {
   if (process.env.ZELVIK_WEB_SCREENSHOT) {
     await page.screenshot({ path: process.env.ZELVIK_WEB_SCREENSHOT });
   }
+  // Requests still open when the browser closes are aborted: not a fault.
+  page.removeAllListeners();
 } catch (error) {
   fail(error.message || String(error));
 } finally {
