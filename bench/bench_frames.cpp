@@ -12,8 +12,9 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
-#include "platform/offscreen_display.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "display/offscreen_display.h"
 
 using namespace zelvik;
 
@@ -40,10 +41,7 @@ constexpr uint32_t kClockSpan = 50;
 // that palette, canvas and the scenes' own state are those of a real run.
 void RunShowUpTo(uint32_t clock)
 {
-    ZeroShowState();
-    SpriteSheetPath = ZELVIK_GENERATED_SHEET;
-    zelvik::srand(0);
-    DemoSetup();
+    StartShow(0, ZELVIK_GENERATED_SHEET);
     for (uint32_t t = 0; t < clock; t += 10) RenderFrame(t);
 }
 

@@ -3,6 +3,7 @@
 
 #include "canvas/canvas.h"
 #include "canvas/font.h"
+#include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
 
 using namespace zelvik;

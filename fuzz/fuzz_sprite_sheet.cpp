@@ -9,8 +9,10 @@
 
 #include "canvas/canvas.h"
 #include "canvas/sprites.h"
+#include "driver/data_file.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 #include "fuzz_input_file.h"
 
 using namespace zelvik;
@@ -36,10 +38,7 @@ void DrawEverySlot()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ZeroShowState();
-    SpriteSheetPath = fuzzing::InputAsFile(data, size);
-    zelvik::srand(1);
-    DemoSetup();
+    StartShow(1, fuzzing::InputAsFile(data, size));
     Check(!DataFileIsOpen());
     for (int i = 0; i < 256; ++i) {
         Check(PaletteRed[i] >= 0 && PaletteRed[i] <= 255);

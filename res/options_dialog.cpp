@@ -1,6 +1,4 @@
-#include "res/options_dialog.h"
-
-#include "platform/window_system.h"
+#include "options_dialog.h"
 
 namespace zelvik {
 

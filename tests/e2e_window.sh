@@ -15,51 +15,11 @@ OUT=$4
 mkdir -p "$OUT"
 rm -f "$OUT"/e2e-*
 
-fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
-note() { echo "e2e: $*"; }
-
-for tool in Xvfb xdotool import convert od; do
-  command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed" >&2; exit 77; }
-done
-
-# --- X server -------------------------------------------------------------------
-SCREEN_W=1280 SCREEN_H=1024  # 5:4, so the 4:3 picture has bars above and below
-DISPLAY_NUMBER=""
-for n in $(seq 91 160); do
-  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then DISPLAY_NUMBER=$n; break; fi
-done
-[[ -n "$DISPLAY_NUMBER" ]] || fail "no free X display number"
-Xvfb ":$DISPLAY_NUMBER" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp >"$OUT/e2e-xvfb.log" 2>&1 &
-XVFB_PID=$!
-ZELVIK_PID=""
-# SDL turns SIGTERM into a quit request, which a program stuck elsewhere
-# never reads: a straggler gets SIGKILL after a second.
-stop() {
-  kill "$1" 2>/dev/null || return 0
-  for _ in $(seq 10); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
-  kill -9 "$1" 2>/dev/null
-}
-cleanup() {
-  [[ -n "$ZELVIK_PID" ]] && stop "$ZELVIK_PID"
-  stop "$XVFB_PID"
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-export DISPLAY=":$DISPLAY_NUMBER"
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
-
-# Waits up to $2 seconds for a window titled exactly $1; prints its id.
-wait_window() {
-  local id=""
-  for _ in $(seq $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
-    kill -0 "$ZELVIK_PID" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
+TEST_NAME=e2e
+# shellcheck source=x11_show.sh
+source "$(dirname "${BASH_SOURCE[0]}")/x11_show.sh"
+need_x_tools
+start_xvfb
 
 # --- The program ----------------------------------------------------------------
 AUDIO="$OUT/e2e-audio.raw"
@@ -83,26 +43,6 @@ import -window root "$SHOT"
 kill -0 "$ZELVIK_PID" 2>/dev/null || fail "the show ended by itself"
 
 # --- Picture ------------------------------------------------------------------------
-# The 320 x 200 canvas at 4:3: 1280 x 960 from screen row 32 on.
-PIC_X=0 PIC_Y=32 PIC_W=1280 PIC_H=960
-# Grey levels (min max, 0-255) over the screen pixels of canvas rectangle
-# x0..x1, y0..y1 (inclusive).
-levels() {
-  local sx0=$((PIC_X + $1 * PIC_W / 320)) sx1=$((PIC_X + ($3 + 1) * PIC_W / 320 - 1))
-  local sy0=$((PIC_Y + $2 * PIC_H / 200)) sy1=$((PIC_Y + ($4 + 1) * PIC_H / 200 - 1))
-  convert "$SHOT" -crop "$((sx1 - sx0 + 1))x$((sy1 - sy0 + 1))+$sx0+$sy0" +repage -colorspace Gray \
-    -format "%[fx:round(minima*255)] %[fx:round(maxima*255)]" info:
-}
-expect_levels() {  # name x0 y0 x1 y1 min_low min_high max_low max_high
-  local got min max
-  got=$(levels "$2" "$3" "$4" "$5")
-  read -r min max <<<"$got"
-  if ((min < $6 || min > $7 || max < $8 || max > $9)); then
-    fail "$1: grey levels $got, expected min $6-$7 and max $8-$9 (see $SHOT)"
-  fi
-  note "$1: $got"
-}
-
 # Screen rows above and below the picture stay black (the glyph column
 # reaches the canvas's last row, so a stretched picture would show there).
 border_max() {
@@ -133,10 +73,7 @@ fi
 
 # --- Sound --------------------------------------------------------------------------
 if [[ -f "$DATA_DIR/demo.xm" ]]; then
-  [[ -s "$AUDIO" ]] || fail "no audio was written to $AUDIO"
-  distinct=$(od -An -v -tu1 -w1 "$AUDIO" | sort -u | wc -l)
-  ((distinct > 16)) || fail "the audio in $AUDIO is silence ($distinct distinct byte values)"
-  note "audio: $(stat -c %s "$AUDIO") bytes, $distinct distinct byte values"
+  expect_sound "$AUDIO"
 else
   note "no demo.xm in $DATA_DIR: sound not checked"
 fi

@@ -12,4 +12,11 @@ namespace zelvik {
 extern uint32_t DemoClock;
 extern uint32_t SceneClock;
 
+// The demo clock of frame n of a schedule of `fps` frames a second (the
+// capture tool's and the benchmarks' frames): floor(n * 100 / fps).
+inline constexpr uint64_t ScheduledDemoClock(uint64_t frame, uint32_t fps)
+{
+    return frame * 100 / fps;
+}
+
 }  // namespace zelvik

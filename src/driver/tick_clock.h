@@ -1,14 +1,7 @@
-// The demo clock from the system's millisecond tick count.
-//
-// The tick count is 32 bits wide and wraps every 2^32 ms (about 49.7 days
-// of uptime). Subtracting the start time from it, as the clock is defined,
-// goes wrong at that moment: the clock leaps forward by some 3.87e9
-// hundredths (the finale's motion jumps; with another start time it can
-// land back in the intro). Counting the wraps instead makes the tick count
-// a 64-bit one that never wraps; the clock computed from it equals the
-// defined one until the wrap and carries on smoothly after it. (The clock
-// itself is 32 bits of hundredths and so still wraps after 497 days of
-// show, back into the script, as defined.)
+// The demo clock from the system's 32-bit millisecond tick count. The tick
+// count wraps every 2^32 ms (49.7 days); subtracting the start time across
+// the wrap would make the clock leap, so the wraps are counted and the
+// clock runs on smoothly (it equals the plain difference until the wrap).
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,8 @@
 
 namespace zelvik {
 
-// The soundtrack, in the folder the show is started from.
+// The soundtrack's file name: the working folder's, else the installed one
+// (see platform/data_files.h).
 constexpr const char* kDemoMusicFile = "demo.xm";
 
 // How long the music may take to start, and to stop, before the show goes

@@ -1,50 +1,37 @@
-// A small window system for the show, carried on SDL2: modal dialogs built
-// from templates kept as data (laid out in dialog units, drawn in the
-// classic grey 3-D style, driven by a dialog procedure through messages),
-// the few process services the driver needs (tick count, sleep, exit), and
-// the message names the show's procedures are written against.
+// The window services of the show's platform layer, on SDL2: window
+// handles, the window messages and key codes the show's procedures are
+// written against, and the video side's start-up.
 #pragma once
 
 #include <cstdint>
 
-#include "display/presentation.h"
+// The message pumps of this layer's windows turn a recorded stop signal
+// into a close request.
 #include "driver/stop_signals.h"
 
-union SDL_Event;
 struct SDL_Window;
 
 namespace zelvik {
 
-struct DialogTemplate;
+struct Dialog;
 
-// Opaque handle of a window made by this layer (dialogs) or by a display
-// back end (the show's window).
-struct Window;
+// A window made by the dialog manager or by a display back end. The show
+// treats the handle as opaque; only the platform layer reads the fields.
+struct Window {
+    SDL_Window* sdlWindow;
+    Dialog* dialog;  // the dialog manager's state; nullptr for other windows
+};
 using WindowHandle = Window*;
 
-// Procedures receive a message and two parameters; a dialog procedure
-// returns non-zero when it handled the message.
+// Procedures receive a message and two parameters.
 using WindowProc = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wParam,
                                 intptr_t lParam);
-using DialogProc = intptr_t (*)(WindowHandle dialog, uint32_t message, uintptr_t wParam,
-                                intptr_t lParam);
 
-// Messages.
+// Window messages.
 inline constexpr uint32_t WM_CLOSE = 0x0010;
 inline constexpr uint32_t WM_ACTIVATEAPP = 0x001C;  // wParam: 1 active, 0 inactive
 inline constexpr uint32_t WM_SETCURSOR = 0x0020;
 inline constexpr uint32_t WM_KEYDOWN = 0x0100;      // wParam: virtual key code
-inline constexpr uint32_t WM_INITDIALOG = 0x0110;
-inline constexpr uint32_t WM_COMMAND = 0x0111;      // wParam: control id | notification << 16
-inline constexpr uint32_t BM_GETCHECK = 0x00F0;
-inline constexpr uint32_t BM_SETCHECK = 0x00F1;     // wParam: 1 checked, 0 unchecked
-
-// Command ids the dialog manager itself sends.
-inline constexpr int32_t IDOK = 1;
-inline constexpr int32_t IDCANCEL = 2;  // Escape, or the window's close button
-
-// Notification in the high word of a WM_COMMAND from a button.
-inline constexpr uint32_t BN_CLICKED = 0;
 
 // Virtual key codes (the low byte of WM_KEYDOWN's wParam).
 inline constexpr uint32_t VK_TAB = 0x09;
@@ -52,40 +39,6 @@ inline constexpr uint32_t VK_RETURN = 0x0D;
 inline constexpr uint32_t VK_ESCAPE = 0x1B;
 inline constexpr uint32_t VK_SPACE = 0x20;
 
-// Window and control styles used by templates.
-inline constexpr uint32_t WS_POPUP = 0x80000000;
-inline constexpr uint32_t WS_CHILD = 0x40000000;
-inline constexpr uint32_t WS_VISIBLE = 0x10000000;
-inline constexpr uint32_t WS_CAPTION = 0x00C00000;
-inline constexpr uint32_t WS_SYSMENU = 0x00080000;
-inline constexpr uint32_t WS_GROUP = 0x00020000;
-inline constexpr uint32_t WS_TABSTOP = 0x00010000;
-inline constexpr uint32_t DS_SETFONT = 0x00000040;
-inline constexpr uint32_t BS_PUSHBUTTON = 0x0;
-inline constexpr uint32_t BS_DEFPUSHBUTTON = 0x1;
-inline constexpr uint32_t BS_AUTOCHECKBOX = 0x3;
-inline constexpr uint32_t BS_RADIOBUTTON = 0x4;
-inline constexpr uint32_t BS_TYPEMASK = 0xF;
-
-// --- Process services ------------------------------------------------------
-
-// Milliseconds since the system booted, wrapping every 2^32 ms (about 49.7
-// days), from the monotonic clock.
-uint32_t GetTickCount();
-void Sleep(uint32_t milliseconds);
-// Releases the window system and ends the process with `code`.
-[[noreturn]] void ExitProcess(int code);
-
-// Stop signals: SIGINT, SIGTERM and SIGHUP ask the program to end the way
-// a close request does. The handler only records the signal (nothing else
-// is safe inside a handler); the message loops (the modal dialog's and the
-// show window's pump) look at the record and act on it: a dialog is
-// cancelled, the show gets WM_CLOSE and takes its normal shutdown path.
-// A signal that was ignored when the process started (a background job's
-// SIGINT, SIGHUP under nohup) stays ignored. Called once, early in the
-// program; SDL's own handlers are kept out, so this is the only one. The
-// record is read with StopSignalReceived() (driver/stop_signals.h).
-void CatchStopSignals();
 // Why the last window-system call failed (SDL's message).
 const char* WindowSystemError();
 void ClearWindowSystemError();
@@ -97,70 +50,12 @@ void SetCursor(const void* cursor);
 // Virtual key code of an SDL key (0 for keys the show has no name for).
 uint32_t VirtualKeyFromSdl(int32_t sdlKeycode);
 
-// --- Dialog units ---------------------------------------------------------
-
-// Rounded a * b / c, as the window system scales dialog units.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
-
-// The dialog font's average character width and height in pixels.
-struct DialogBaseUnits {
-    int32_t x;
-    int32_t y;
-};
-
-inline constexpr int32_t kMaxDialogItems = 16;
-
-// A template converted into pixels: x px = x du * base.x / 4 and
-// y px = y du * base.y / 8, each value rounded on its own. `window` is the
-// dialog's screen position and client size; items are in client pixels.
-struct DialogLayout {
-    PixelRect window;
-    int32_t itemCount;
-    PixelRect items[kMaxDialogItems];
-};
-DialogLayout LayoutDialog(const DialogTemplate& dialogTemplate, DialogBaseUnits base);
-
-// --- Dialogs ------------------------------------------------------------------
-
-// Runs the dialog of resource `templateId` modally: creates its window, sends
-// WM_INITDIALOG (lParam = param) and handles input until the procedure calls
-// EndDialog. Returns EndDialog's result, or -1 when the dialog could not be
-// shown (WindowSystemError() says why). `owner` is accepted for form; dialogs
-// here have no owner.
-intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc, intptr_t param);
-bool EndDialog(WindowHandle dialog, intptr_t result);
-// BM_SETCHECK / BM_GETCHECK on a control of the dialog; 0 for unknown ids.
-intptr_t SendDlgItemMessage(WindowHandle dialog, int32_t id, uint32_t message, uintptr_t wParam,
-                            intptr_t lParam);
-
-// The pieces the modal loop is made of, for callers that feed events
-// themselves (tests): create (WM_INITDIALOG already sent, window shown),
-// hand events over one at a time, ask whether EndDialog was called, destroy.
-WindowHandle CreateDialogParam(int32_t templateId, WindowHandle owner, DialogProc proc,
-                               intptr_t param);
-// Handles one event if it concerns the dialog; true when it did.
-bool IsDialogMessage(WindowHandle dialog, const SDL_Event& event);
-bool DialogEnded(WindowHandle dialog, intptr_t* result);
-void DestroyDialog(WindowHandle dialog);
-
-// Queries on a live dialog.
-int32_t GetFocusedItem(WindowHandle dialog);   // control id, 0 when none
-int32_t GetDefaultItem(WindowHandle dialog);   // id Enter would press now
-bool IsItemPressed(WindowHandle dialog, int32_t id);
-// A control's rectangle in window coordinates (where mouse events land).
-bool GetDlgItemRect(WindowHandle dialog, int32_t id, PixelRect* rect);
-uint32_t GetSdlWindowId(WindowHandle window);
-
 // Handles for windows that a display back end creates itself, so that its
-// messages can name the window like a dialog's do.
+// messages can name the window like a dialog's do. Detaching a dialog's
+// handle does nothing: the dialog manager frees those.
 WindowHandle AttachWindowHandle(SDL_Window* window);
 void DetachWindowHandle(WindowHandle window);
-// Base units and scale (drawable pixels per window coordinate) in use.
-DialogBaseUnits GetDialogBaseUnits(WindowHandle dialog);
-float GetDialogScale(WindowHandle dialog);
-
-// Called with each modal dialog right after it is created (before its first
-// event); tests use it to queue input. nullptr switches it off.
-void SetDialogCreatedHook(void (*hook)(WindowHandle dialog));
+// SDL's id of the window (0 for nullptr or a window not made yet).
+uint32_t GetSdlWindowId(WindowHandle window);
 
 }  // namespace zelvik

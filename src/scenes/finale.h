@@ -1,10 +1,23 @@
 // Pieces of the rotozoomer finale that tests and tools look at on their
-// own: the finale's time base, the rotation steps and the text positions.
+// own: the ball texture, the text motion, the time base, the rotation
+// steps and the text positions.
 #pragma once
 
 #include <cstdint>
 
 namespace zelvik {
+
+extern uint8_t BallTexture[64 * 64];
+extern const char FinaleLines[5][50];
+extern float LineBaseX[5];
+extern float LineBaseY[5];
+extern float LineAmpX[5];
+extern float LineAmpY[5];
+extern float LinePhaseX[5];
+extern float LinePhaseY[5];
+void BuildBallTexture();
+void Rotozoom(int32_t angle, int32_t uStart, int32_t vStart);
+void ZeroFinaleState();
 
 // The finale's time t: the scene clock divided by 50 (so in half seconds),
 // rounded to single.

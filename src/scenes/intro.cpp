@@ -7,6 +7,8 @@
 // 200, 50, 320 and 159 are single precision (so 3.14 is 3.1400001); the
 // panel offsets 99, 127, 94 and 33 are double; arithmetic runs in double;
 // values stored as single are rounded there; integers truncate.
+#include "scenes/intro.h"
+
 #include <algorithm>
 #include <cmath>
 

@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "scenes/lightning.h"
+
 #include "canvas/canvas.h"
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 #include "driver/clock.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
 #include "scenes/scenes.h"
 
 namespace zelvik {
@@ -23,14 +25,6 @@ int32_t CaptionCounter;
 
 static constexpr double kPi = static_cast<double>(3.14f);
 static constexpr double kQuarterTurn = static_cast<double>(1.57f);
-
-// Captions lie in the sheet's left columns, 20 rows each with a spare row
-// between them; the 200-row sheet holds nine.
-static constexpr int32_t kCaptionPitch = 21;
-static constexpr int32_t kCaptionHeight = 20;
-static constexpr int32_t kCaptionWidth = 90;
-static constexpr int32_t kCaptionsInSheet = 9;
-static constexpr int32_t kKeyColourOffset = 170 + 320 * 155;
 
 // rand() % 4 - 2: one of -2, -1, 0, +1.
 static int32_t Jitter() { return rand() % 4 - 2; }
@@ -134,10 +128,9 @@ void DrawCreditCaption()
         // The show changes captions nine times; a longer run (a clock that
         // jumped, a much longer script) starts over at the first picture
         // rather than cut a rectangle below the sheet's last row.
-        const int32_t picture = CaptionCounter % kCaptionsInSheet;
+        const SheetRect r = CaptionRect(CaptionCounter % kCaptionCount);
         SpriteKeyColour = SpriteSheet[kKeyColourOffset];
-        DefineSprite(8, 0, kCaptionPitch * picture, kCaptionHeight, kCaptionWidth, SpriteKeyColour,
-                     SpriteSheet);
+        DefineSprite(8, r.x, r.y, r.height, r.width, SpriteKeyColour, SpriteSheet);
     }
     DrawSprite(8, CreditX[index], CreditY[index] + drift);
 }

@@ -2,6 +2,8 @@
 // sine values, indexed by the pixel position and two phases that advance
 // with the scene clock. A blue colour scheme comes first; the timeline later
 // asks for a red one through PlasmaMode.
+#include "scenes/plasma.h"
+
 #include <bit>
 #include <cmath>
 #include <cstring>

@@ -8,6 +8,8 @@
 // product, quotient, sum, sine and cosine is taken in double and rounded to
 // single where the value is stored. The explicit casts below mark exactly
 // those points, so the integer results come out the same on every build.
+#include "scenes/torus.h"
+
 #include <cmath>
 #include <cstring>
 

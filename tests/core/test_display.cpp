@@ -6,7 +6,7 @@
 #include "canvas/canvas.h"
 #include "display/convert.h"
 #include "display/display.h"
-#include "platform/offscreen_display.h"
+#include "display/offscreen_display.h"
 
 using namespace zelvik;
 

@@ -14,7 +14,8 @@
 
 #include "canvas/canvas.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 #include "test_support.h"
 
 using namespace zelvik;

@@ -6,7 +6,9 @@
 #include "canvas/font.h"
 #include "canvas/sprites.h"
 #include "driver/clock.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "scenes/intro.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 

@@ -4,7 +4,9 @@
 #include "canvas/sprites.h"
 #include "driver/clock.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "scenes/lightning.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 

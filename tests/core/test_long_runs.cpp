@@ -12,7 +12,9 @@
 #include "canvas/canvas.h"
 #include "driver/clock.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "scenes/intro.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 
@@ -21,7 +23,7 @@ using namespace zelvik_test;
 
 namespace {
 
-constexpr uint32_t kFinaleStart = 9935;
+constexpr uint32_t kFinaleStart = zelvik::kFinaleStartClock;
 constexpr uint32_t kDay = 100u * 60u * 60u * 24u;
 
 // Clocks where wrap-arounds and conversions of large values would show.

@@ -4,6 +4,7 @@
 
 #include "canvas/canvas.h"
 #include "driver/clock.h"
+#include "scenes/plasma.h"
 #include "scenes/scenes.h"
 
 using namespace zelvik;

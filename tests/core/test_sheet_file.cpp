@@ -2,6 +2,7 @@
 // and that every place the show cuts a picture from holds one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_file.h"
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 
 using namespace zelvik;
@@ -28,12 +31,7 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at)
 }
 uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
 
-struct Rect {
-    int x;
-    int y;
-    int width;
-    int height;
-};
+using Rect = SheetRect;
 
 class GeneratedSheetTest : public ::testing::Test {
 protected:
@@ -78,13 +76,10 @@ TEST_F(GeneratedSheetTest, IsAClassic8BitBmp)
 TEST_F(GeneratedSheetTest, EveryPictureIsThereOnTheKeyColour)
 {
     ASSERT_EQ(bytes.size(), 1078u + 64000u);
-    const uint8_t key = Pixel(170, 155);
-    const std::vector<Rect> panels = {
-        {92, 7, 39, 127},  {135, 7, 39, 127}, {176, 7, 39, 127}, {218, 7, 99, 33},
-        {218, 43, 99, 33}, {218, 79, 99, 33}, {218, 115, 99, 33}, {161, 151, 159, 49},
-    };
+    const uint8_t key = Pixel(kKeyColourX, kKeyColourY);
+    const std::vector<Rect> panels(std::begin(kSheetPanels), std::end(kSheetPanels));
     std::vector<Rect> captions;
-    for (int n = 0; n < 9; ++n) captions.push_back({0, 21 * n, 90, 20});
+    for (int n = 0; n < kCaptionCount; ++n) captions.push_back(CaptionRect(n));
 
     // A picture pixel is any pixel that is not the key; pictures keep to
     // the entries the show leaves alone (0 ... 127), and the key is none of
@@ -118,3 +113,56 @@ TEST_F(GeneratedSheetTest, EveryPictureIsThereOnTheKeyColour)
 }
 
 }  // namespace
+
+// The show cuts its sprites from the layout's rectangles; a picture painted
+// even one row away from its place would show key-coloured rows (cut as
+// transparent) and lose rows of its own.
+TEST_F(GeneratedSheetTest, PicturesFillTheirPlacesEdgeToEdge)
+{
+    ASSERT_EQ(bytes.size(), 1078u + 64000u);
+    const uint8_t key = Pixel(kKeyColourX, kKeyColourY);
+    std::vector<bool> placed(64000, false);
+    auto mark = [&](const Rect& r) {
+        for (int y = r.y; y < r.y + r.height; ++y)
+            for (int x = r.x; x < r.x + r.width; ++x) placed[x + 320 * y] = true;
+    };
+
+    // Wide and tall panels are opaque pictures with rounded frames: the
+    // key shows at their four corner pixels and nowhere else.
+    for (int slot = 0; slot < kSheetPanelCount; ++slot) {
+        const Rect& r = kSheetPanels[slot];
+        mark(r);
+        if (slot == kLogoSlot) continue;
+        const int right = r.x + r.width - 1, bottom = r.y + r.height - 1;
+        for (int y = r.y; y <= bottom; ++y)
+            for (int x = r.x; x <= right; ++x) {
+                const bool corner = (x == r.x || x == right) && (y == r.y || y == bottom);
+                ASSERT_EQ(Pixel(x, y) == key, corner) << "slot " << slot << " at " << x << "," << y;
+            }
+    }
+
+    // The slanted logo has transparent corners, but its picture reaches the
+    // top, bottom and left edges of its rectangle (its right-most column is
+    // the slant's margin).
+    const Rect& logo = kSheetPanels[kLogoSlot];
+    int left = 320, right = -1, top = 200, bottom = -1;
+    for (int y = logo.y; y < logo.y + logo.height; ++y)
+        for (int x = logo.x; x < logo.x + logo.width; ++x)
+            if (Pixel(x, y) != key) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_EQ(left, logo.x);
+    EXPECT_GE(right, logo.x + logo.width - 2);
+    EXPECT_EQ(top, logo.y);
+    EXPECT_EQ(bottom, logo.y + logo.height - 1);
+
+    // Nothing is painted outside the places the show cuts from.
+    for (int n = 0; n < kCaptionCount; ++n) mark(CaptionRect(n));
+    int stray = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x) stray += !placed[x + 320 * y] && Pixel(x, y) != key;
+    EXPECT_EQ(stray, 0);
+}

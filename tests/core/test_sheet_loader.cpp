@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
+#include "driver/data_file.h"
 
 using namespace zelvik;
 
@@ -304,9 +306,12 @@ TEST_F(SheetLoaderTest, DataFileLayerHoldsOneFile)
 {
     const std::string a = Write("a.bin", {1, 2, 3});
     const std::string b = Write("b.bin", {9, 8});
-    EXPECT_EQ(ReadDataFile(destination.data(), 1), 0);  // nothing open
+    uint32_t got = 7;
+    EXPECT_EQ(ReadDataFile(destination.data(), 1, &got), 0);  // nothing open
+    EXPECT_EQ(got, 0u);
     EXPECT_EQ(CloseDataFile(), 0);
     EXPECT_EQ(OpenDataFile((dir + "/none").c_str()), -1);
+    EXPECT_EQ(DataFileOpenError(), DataFileError::NotFound);
     EXPECT_FALSE(DataFileIsOpen());
 
     ASSERT_EQ(OpenDataFile(a.c_str()), 0);
@@ -315,7 +320,8 @@ TEST_F(SheetLoaderTest, DataFileLayerHoldsOneFile)
     ASSERT_EQ(OpenDataFile(b.c_str()), 0);
     uint8_t buffer[5] = {7, 7, 7, 7, 7};
     // Reading past the end succeeds and leaves the rest of the buffer.
-    EXPECT_NE(ReadDataFile(buffer, 5), 0);
+    EXPECT_NE(ReadDataFile(buffer, 5, &got), 0);
+    EXPECT_EQ(got, 2u);
     EXPECT_EQ(buffer[0], 9);
     EXPECT_EQ(buffer[1], 8);
     EXPECT_EQ(buffer[2], 7);

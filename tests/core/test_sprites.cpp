@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
 
 using namespace zelvik;

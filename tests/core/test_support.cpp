@@ -7,32 +7,28 @@
 #include <cstring>
 #include <vector>
 
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 #include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 
 namespace zelvik_test {
 
 namespace {
 
-struct Rect {
-    int x, y, h, w;
-};
-constexpr Rect kSlots[8] = {
-    {92, 7, 127, 39},  {135, 7, 127, 39}, {176, 7, 127, 39}, {218, 7, 33, 99},
-    {218, 43, 33, 99}, {218, 79, 33, 99}, {218, 115, 33, 99}, {161, 151, 49, 159},
-};
+void Fill(uint8_t* image, const zelvik::SheetRect& r, uint8_t colour)
+{
+    for (int y = r.y; y < r.y + r.height; ++y)
+        for (int x = r.x; x < r.x + r.width; ++x) image[x + 320 * y] = colour;
+}
 
 void Paint(uint8_t* image)
 {
     std::memset(image, kTestKey, 64000);
-    for (int s = 0; s < 8; ++s)
-        for (int y = kSlots[s].y; y < kSlots[s].y + kSlots[s].h; ++y)
-            for (int x = kSlots[s].x; x < kSlots[s].x + kSlots[s].w; ++x) image[x + 320 * y] = SlotColour(s);
-    for (int n = 0; n < 9; ++n)
-        for (int y = 21 * n; y < 21 * n + 20; ++y)
-            for (int x = 0; x < 90; ++x) image[x + 320 * y] = CaptionColour(n);
-    image[170 + 320 * 155] = kTestKey;  // the key colour's home, inside the logo
+    for (int s = 0; s < zelvik::kSheetPanelCount; ++s) Fill(image, zelvik::kSheetPanels[s], SlotColour(s));
+    for (int n = 0; n < zelvik::kCaptionCount; ++n) Fill(image, zelvik::CaptionRect(n), CaptionColour(n));
+    image[zelvik::kKeyColourOffset] = kTestKey;  // the key colour's home, inside the logo
 }
 
 void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
@@ -87,14 +83,9 @@ void ZeroEverything() { zelvik::ZeroShowState(); }
 
 bool StartShowWithTestSheet(uint32_t seed)
 {
-    ZeroEverything();
     const std::string sheet = WriteTestSheet();
     if (sheet.empty()) return false;
-    // The path is read only while DemoSetup loads the sheet.
-    zelvik::SpriteSheetPath = sheet.c_str();
-    zelvik::srand(seed);
-    zelvik::DemoSetup();
-    zelvik::SpriteSheetPath = "scene1.bmp";
+    zelvik::StartShow(seed, sheet.c_str());
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "canvas/canvas.h"
 #include "driver/clock.h"
 #include "scenes/scenes.h"
+#include "scenes/torus.h"
 
 using namespace zelvik;
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/window_system.h"
+#include "platform/dialog_testing.h"
 
 namespace test_events {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/demo_main.h"
-#include "platform/window_system.h"
-#include "res/options_dialog.h"
+#include "program/demo_main.h"
+#include "platform/dialog_testing.h"
+#include "options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;
@@ -63,6 +63,7 @@ protected:
     void SetUp() override
     {
         UseHeadlessDrivers();
+        SetDialogTemplateLookup(FindDialogTemplate);
         Open();
     }
     void TearDown() override
@@ -317,7 +318,11 @@ void PushClick(WindowHandle dialog, int32_t id)
 
 class ModalDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { UseHeadlessDrivers(); }
+    void SetUp() override
+    {
+        UseHeadlessDrivers();
+        SetDialogTemplateLookup(FindDialogTemplate);
+    }
     void TearDown() override
     {
         SetDialogCreatedHook(nullptr);
@@ -388,6 +393,45 @@ TEST_F(ModalDialogTest, DoubleScaleDrawsWithATwiceAsLargeFontAndClicksStillLand)
     IsDialogMessage(dialog, MouseButton(false, GetSdlWindowId(dialog), x, y));
     EXPECT_EQ(Stereo, 1);
     DestroyDialog(dialog);
+}
+
+// The dialog layer has no templates of its own: it shows what the program's
+// lookup gives and fails clearly for an id the lookup does not know.
+namespace {
+
+const DialogItemTemplate kLoneButton[] = {
+    {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 4, 4, 40, 14, 77, "Fine"},
+};
+const DialogTemplate kLoneButtonDialog = {WS_POPUP | WS_CAPTION | DS_SETFONT, 10, 10, 48, 22,
+                                          "Lone", "sans-serif", 8, 1, kLoneButton};
+
+const DialogTemplate* LoneButtonLookup(int32_t id) { return id == 7 ? &kLoneButtonDialog : nullptr; }
+
+intptr_t QuietProc(WindowHandle, uint32_t message, uintptr_t, intptr_t)
+{
+    return message == WM_INITDIALOG ? 1 : 0;
+}
+
+}  // namespace
+
+TEST_F(ModalDialogTest, TemplatesComeFromTheProgramsLookupAndUnknownIdsFailWithTheReason)
+{
+    SetDialogTemplateLookup(LoneButtonLookup);
+    WindowHandle dialog = CreateDialogParam(7, nullptr, QuietProc, 0);
+    ASSERT_NE(dialog, nullptr) << WindowSystemError();
+    EXPECT_EQ(GetFocusedItem(dialog), 77);
+    PixelRect r{};
+    EXPECT_TRUE(GetDlgItemRect(dialog, 77, &r));
+    EXPECT_FALSE(GetDlgItemRect(dialog, kStartButton, &r));
+    DestroyDialog(dialog);
+
+    EXPECT_EQ(DialogBoxParam(kOptionsDialogResource, nullptr, QuietProc, 0), -1);
+    EXPECT_NE(std::string(WindowSystemError()).find("101"), std::string::npos) << WindowSystemError();
+
+    SetDialogTemplateLookup(nullptr);
+    EXPECT_EQ(DialogBoxParam(7, nullptr, QuietProc, 0), -1);
+    EXPECT_NE(std::string(WindowSystemError()).find("no dialog resource 7"), std::string::npos)
+        << WindowSystemError();
 }
 
 TEST_F(ModalDialogTest, MissingFontFailsClearlyAndTheProgramSaysWhy)

@@ -15,9 +15,10 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "fake_music.h"
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
+#include "platform/process.h"
 #include "platform/sdl_display.h"
-#include "res/options_dialog.h"
+#include "options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;

@@ -116,8 +116,11 @@ cp "$SHEET" "$d/scene1.bmp"
 cp "$MUSIC" "$d/demo.xm"
 case_ good "" ""
 
-folder missing >/dev/null
-case_ missing "not found" "not found"
+# Found neither in the working folder nor in the installed data folder
+# beside the program: the line names both places.
+d=$(folder missing)
+nowhere="not found in $(realpath "$d") or in $(dirname "$(dirname "$ZELVIK")")/share/zelvik"
+case_ missing "$nowhere" "$nowhere"
 
 d=$(folder empty)
 : >"$d/scene1.bmp"

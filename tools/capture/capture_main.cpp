@@ -19,16 +19,18 @@
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
-#include "driver/random.h"
-#include "driver/timeline.h"
-#include "platform/offscreen_display.h"
+#include "display/offscreen_display.h"
+#include "driver/clock.h"
+#include "platform/data_files.h"
+#include "show/setup.h"
+#include "show/timeline.h"
+#include "zelvik_version.h"
 
 namespace {
 
 using namespace zelvik;
 
-constexpr uint32_t kScriptLength = 9935;          // demo clock where the finale starts
-constexpr uint32_t kDefaultUntil = kScriptLength + 1000;  // plus ten seconds of finale
+constexpr uint32_t kDefaultUntil = kFinaleStartClock + 1000;  // ten seconds of finale
 constexpr int32_t kSurfaceRowPadding = 64;        // a pitch wider than a row, as real surfaces have
 
 struct Options {
@@ -40,13 +42,20 @@ struct Options {
     std::string pngDir;
     const PixelFormatSpec* format = nullptr;
     std::string surfaceDir;
-    std::string sheet = "scene1.bmp";
+    std::string sheet;  // found by FindDataFile unless --sheet is given
+    bool sheetGiven = false;
     bool quiet = false;
     bool fpsGiven = false;
     bool bench = false;
     bool videoGiven = false;
     VideoJob video;
 };
+
+std::string InstalledFolderForHelp()
+{
+    const std::string folder = InstalledDataFolder();
+    return folder.empty() ? "(unknown)" : folder;
+}
 
 void PrintHelp()
 {
@@ -67,9 +76,11 @@ void PrintHelp()
         "                    24-swapped, 565, 565-swapped, 555, 555-swapped\n"
         "  --surface DIR     present each written frame into the surface of --format and\n"
         "                    write its pixel rows back to back as clock_NNNNNN.raw\n"
-        "  --sheet PATH      sprite sheet to load (default scene1.bmp)\n"
+        "  --sheet PATH      sprite sheet to load (default scene1.bmp of the working\n"
+        "                    folder, else of the installed data folder %s)\n"
         "  --quiet           no progress display\n"
         "  --help            this text\n"
+        "  --version         the version number\n"
         "\n"
         "Video (every frame of the schedule, with the music, in sync):\n"
         "  --video FILE      write the show as a video file: H.264 + AAC in MP4 (.mp4,\n"
@@ -81,8 +92,8 @@ void PrintHelp()
         "  --size native     the canvas's own 320x200 pixels, marked in the file as\n"
         "                    1.2 times as tall as wide (4:3 on playback)\n"
         "  --lossless        FFV1 (the presented RGB pixels exactly) + FLAC; needs .mkv\n"
-        "  --music PATH      the module to play (default demo.xm); when it cannot be\n"
-        "                    loaded the capture fails\n"
+        "  --music PATH      the module to play (default demo.xm, found as scene1.bmp\n"
+        "                    is); when it cannot be loaded the capture fails\n"
         "  --rate HZ         music sample rate, 22050 or 44100 (default 44100)\n"
         "  --mono            one music channel (default stereo)\n"
         "  --no-music        a video without sound\n"
@@ -93,7 +104,7 @@ void PrintHelp()
         "\n"
         "Exit status: 0 done, 1 output could not be written, 2 bad arguments,\n"
         "130 video stopped by SIGINT or SIGTERM.\n",
-        kDefaultUntil);
+        kDefaultUntil, InstalledFolderForHelp().c_str());
 }
 
 [[noreturn]] void BadArgument(const std::string& argument, const std::string& why)
@@ -119,7 +130,7 @@ bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value)
 bool ClockIsDrawn(uint32_t clock, uint32_t fps)
 {
     const uint64_t n = (uint64_t{clock} * fps + 99) / 100;  // first frame at or after the clock
-    return n * 100 / fps == clock;
+    return ScheduledDemoClock(n, fps) == clock;
 }
 
 Options ParseOptions(int argc, char** argv)
@@ -128,6 +139,7 @@ Options ParseOptions(int argc, char** argv)
     std::string formatName;
     std::vector<std::string> videoOnly;  // options that only mean something with --video
     std::string musicSetting;            // an option about the music, if any was given
+    bool musicGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         auto value = [&]() -> const char* {
@@ -137,6 +149,9 @@ Options ParseOptions(int argc, char** argv)
         uint64_t number = 0;
         if (argument == "--help" || argument == "-h") {
             PrintHelp();
+            std::exit(0);
+        } else if (argument == "--version") {
+            std::printf("zelvik-capture %s\n", ZELVIK_VERSION);
             std::exit(0);
         } else if (argument == "--seed") {
             const char* text = value();
@@ -182,6 +197,8 @@ Options ParseOptions(int argc, char** argv)
             if (options.surfaceDir.empty()) BadArgument(argument, "needs a folder");
         } else if (argument == "--sheet") {
             options.sheet = value();
+            options.sheetGiven = true;
+            if (options.sheet.empty()) BadArgument(argument, "needs a file");
         } else if (argument == "--quiet") {
             options.quiet = true;
         } else if (argument == "--bench") {
@@ -216,6 +233,7 @@ Options ParseOptions(int argc, char** argv)
         } else if (argument == "--music") {
             videoOnly.push_back(argument);
             musicSetting = argument;
+            musicGiven = true;
             options.video.musicPath = value();
             if (options.video.musicPath.empty()) BadArgument(argument, "needs a file");
         } else if (argument == "--rate") {
@@ -258,6 +276,15 @@ Options ParseOptions(int argc, char** argv)
     }
     if (options.bench && !options.fpsGiven) options.fps = 100;
     if (!options.at.empty() && !options.untilGiven) options.until = *options.at.rbegin();
+    // The data files by default: the working folder's, else the installed
+    // ones. A sheet found nowhere leaves the show without its pictures; a
+    // video without its music cannot be made. Either way the finder has
+    // said where it looked.
+    if (!options.sheetGiven) options.sheet = FindDataFile("scene1.bmp");
+    if (options.videoGiven && options.video.music && !musicGiven) {
+        options.video.musicPath = FindDataFile("demo.xm");
+        if (options.video.musicPath.empty()) std::exit(1);
+    }
     for (uint32_t clock : options.at)
         if (!ClockIsDrawn(clock, options.fps))
             BadArgument("--at", "no frame is drawn at demo clock " + std::to_string(clock) +
@@ -354,9 +381,7 @@ int main(int argc, char** argv)
                                          : 0);
 
     // The show's start-up order: seed, set-up, then the frame loop.
-    SpriteSheetPath = options.sheet.c_str();
-    zelvik::srand(options.seed);
-    DemoSetup();
+    StartShow(options.seed, options.sheet.empty() ? nullptr : options.sheet.c_str());
 
     const bool writeAll = options.at.empty();
     const uint64_t totalFrames = uint64_t{options.until} * options.fps / 100 + 1;
@@ -364,13 +389,13 @@ int main(int argc, char** argv)
                               (!options.pngDir.empty() || !options.surfaceDir.empty());
     uint64_t lastPercent = 101;
     for (uint64_t n = 0;; ++n) {
-        const uint64_t clock64 = n * 100 / options.fps;
+        const uint64_t clock64 = ScheduledDemoClock(n, options.fps);
         if (clock64 > options.until) break;
         const uint32_t clock = static_cast<uint32_t>(clock64);
         RenderFrame(clock);
         if (!writeAll && options.at.count(clock) == 0) continue;
         // Where several frames share a clock, only the last is kept.
-        if ((n + 1) * 100 / options.fps == clock) continue;
+        if (ScheduledDemoClock(n + 1, options.fps) == clock) continue;
         if (!options.pngDir.empty()) {
             const std::string path = FrameName(options.pngDir, clock, "png");
             const std::string failure = WriteIndexedPng(path, Canvas, kCanvasWidth, kCanvasHeight,

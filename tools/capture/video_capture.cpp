@@ -16,11 +16,12 @@
 #include "capture/video_scaler.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
-#include "driver/random.h"
+#include "driver/clock.h"
 #include "driver/stop_signals.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 #include "platform/module_player.h"
-#include "platform/offscreen_display.h"
+#include "display/offscreen_display.h"
 
 namespace zelvik {
 
@@ -150,9 +151,7 @@ int RunVideoCapture(const VideoJob& job)
     if (!failure.empty()) return Fail(job.path, failure);
 
     // The show's start-up order: seed, set-up, then the frame loop.
-    SpriteSheetPath = job.sheet.c_str();
-    zelvik::srand(job.seed);
-    DemoSetup();
+    StartShow(job.seed, job.sheet.empty() ? nullptr : job.sheet.c_str());
 
     const uint64_t total = uint64_t{job.until} * job.fps / 100 + 1;
     // The largest share of samples one frame can have.
@@ -164,7 +163,7 @@ int RunVideoCapture(const VideoJob& job)
 
     for (uint64_t n = 0; n < total; ++n) {
         if (StopSignalReceived() != 0) break;
-        RenderFrame(static_cast<uint32_t>(n * 100 / job.fps));
+        RenderFrame(static_cast<uint32_t>(ScheduledDemoClock(n, job.fps)));
         if (!PresentFrame(TrueColourFrame)) return Fail(job.path, "cannot present the frame");
         const uint8_t* surface = OffscreenSurfacePixels();
         const int32_t pitch = OffscreenSurfacePitch();
@@ -196,16 +195,14 @@ int RunVideoCapture(const VideoJob& job)
 int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet)
 {
     if (!OpenSurface()) return 1;
-    SpriteSheetPath = sheet.c_str();
-    zelvik::srand(seed);
-    DemoSetup();
+    StartShow(seed, sheet.empty() ? nullptr : sheet.c_str());
 
     const uint64_t total = uint64_t{until} * fps / 100 + 1;
     std::vector<double> micros(total);
     const Clock::time_point start = Clock::now();
     for (uint64_t n = 0; n < total; ++n) {
         const Clock::time_point before = Clock::now();
-        RenderFrame(static_cast<uint32_t>(n * 100 / fps));
+        RenderFrame(static_cast<uint32_t>(ScheduledDemoClock(n, fps)));
         PresentFrame(TrueColourFrame);
         micros[n] = std::chrono::duration<double, std::micro>(Clock::now() - before).count();
     }

@@ -20,7 +20,7 @@ struct VideoJob {
     uint32_t seed = 0;
     uint32_t fps = 60;
     uint32_t until = 0;
-    std::string sheet;
+    std::string sheet;  // "" for none: the show without its pictures
     bool quiet = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include "lettering.h"
 #include "panels.h"
+#include "canvas/sheet_layout.h"
 
 namespace make_sheet {
 
@@ -21,8 +22,8 @@ const std::vector<GradientStop> kIce = {{0.0f, {220, 255, 255}}, {1.0f, {70, 150
 
 Picture LogoPanel()
 {
-    constexpr int kWidth = 159;
-    constexpr int kHeight = 49;
+    constexpr int kWidth = zelvik::kSheetPanels[zelvik::kLogoSlot].width;
+    constexpr int kHeight = zelvik::kSheetPanels[zelvik::kLogoSlot].height;
     constexpr float kSlant = 0.25f;
     Picture p = MakePicture(kWidth, kHeight);
 
@@ -112,9 +113,7 @@ struct CaptionLine {
 
 Picture Caption(const CaptionLine& line)
 {
-    constexpr int kWidth = 90;
-    constexpr int kHeight = 20;
-    Picture p = MakePicture(kWidth, kHeight);
+    Picture p = MakePicture(zelvik::kCaptionWidth, zelvik::kCaptionHeight);
 
     TextStyle big;
     big.fill = line.title ? kChrome : kGold;
@@ -131,7 +130,7 @@ Picture Caption(const CaptionLine& line)
     const int gap = 4;
     const int labelWidth = line.label.empty() ? 0 : TextWidth(line.label, small) + gap;
     const int total = labelWidth + TextWidth(line.name, big);
-    const int x = (kWidth - total) / 2;
+    const int x = (zelvik::kCaptionWidth - total) / 2;
     const int top = 2;
     const int baseline = top + TextHeight(big);  // the row below the capitals
     if (!line.label.empty()) DrawText(p, x, baseline - TextHeight(small), line.label, small);

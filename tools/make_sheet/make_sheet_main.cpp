@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/sheet_layout.h"
 #include "panels.h"
 #include "quantise.h"
 
@@ -28,8 +29,7 @@ constexpr uint8_t kKey = 255;
 
 struct Placement {
     Picture picture;
-    int x;
-    int y;
+    zelvik::SheetRect place;
 };
 
 void Put16(std::vector<uint8_t>& b, uint32_t v)
@@ -106,21 +106,32 @@ int main(int argc, char** argv)
     }
     const std::string output = argv[1];
 
-    // Where the show cuts each picture from. The wide and tall panels are
-    // shown in pairs (3 with 2, 4 with 1, 5 with 0, 6 with 1), so each pair
-    // is painted to belong together.
+    // Each picture goes where the show cuts it from. The wide and tall
+    // panels are shown in pairs (3 with 2, 4 with 1, 5 with 0, 6 with 1),
+    // so each pair is painted to belong together.
+    const Picture panels[zelvik::kSheetPanelCount] = {
+        RocketPanel(), SphereTowerPanel(), LighthousePanel(), SunsetPanel(),
+        ChessPanel(),  SpacePanel(),       AuroraPanel(),     LogoPanel(),
+    };
     std::vector<Placement> placements;
-    placements.push_back({RocketPanel(), 92, 7});        // slot 0
-    placements.push_back({SphereTowerPanel(), 135, 7});  // slot 1
-    placements.push_back({LighthousePanel(), 176, 7});   // slot 2
-    placements.push_back({SunsetPanel(), 218, 7});       // slot 3
-    placements.push_back({ChessPanel(), 218, 43});       // slot 4
-    placements.push_back({SpacePanel(), 218, 79});       // slot 5
-    placements.push_back({AuroraPanel(), 218, 115});     // slot 6
-    placements.push_back({LogoPanel(), 161, 151});       // slot 7
+    for (int slot = 0; slot < zelvik::kSheetPanelCount; ++slot)
+        placements.push_back({panels[slot], zelvik::kSheetPanels[slot]});
     const std::vector<Picture> captions = CaptionPictures();
-    for (size_t n = 0; n < captions.size(); ++n)
-        placements.push_back({captions[n], 0, 21 * static_cast<int>(n)});
+    if (captions.size() != zelvik::kCaptionCount) {
+        std::fprintf(stderr, "make_sheet: %zu captions, the sheet holds %d\n", captions.size(),
+                     static_cast<int>(zelvik::kCaptionCount));
+        return 1;
+    }
+    for (int n = 0; n < zelvik::kCaptionCount; ++n)
+        placements.push_back({captions[n], zelvik::CaptionRect(n)});
+    for (const Placement& p : placements) {
+        if (p.picture.width != p.place.width || p.picture.height != p.place.height) {
+            std::fprintf(stderr, "make_sheet: a %dx%d picture for a %dx%d place\n", p.picture.width,
+                         p.picture.height, static_cast<int>(p.place.width),
+                         static_cast<int>(p.place.height));
+            return 1;
+        }
+    }
 
     std::vector<const Picture*> pictures;
     for (const Placement& p : placements) pictures.push_back(&p.picture);
@@ -137,11 +148,12 @@ int main(int argc, char** argv)
         const std::vector<uint8_t> indices = MapPicture(p.picture, palette, kKey);
         for (int y = 0; y < p.picture.height; ++y)
             for (int x = 0; x < p.picture.width; ++x)
-                sheet[(p.x + x) + kSheetWidth * (p.y + y)] = indices[x + p.picture.width * y];
+                sheet[(p.place.x + x) + kSheetWidth * (p.place.y + y)] = indices[x + p.picture.width * y];
     }
     // The show reads its key colour from here.
-    if (sheet[170 + kSheetWidth * 155] != kKey) {
-        std::fprintf(stderr, "make_sheet: the key colour is not at (170, 155)\n");
+    if (sheet[zelvik::kKeyColourOffset] != kKey) {
+        std::fprintf(stderr, "make_sheet: the key colour is not at (%d, %d)\n",
+                     static_cast<int>(zelvik::kKeyColourX), static_cast<int>(zelvik::kKeyColourY));
         return 1;
     }
 

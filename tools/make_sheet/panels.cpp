@@ -4,10 +4,15 @@
 #include <cmath>
 
 #include "raytrace.h"
+#include "canvas/sheet_layout.h"
 
 namespace make_sheet {
 
 namespace {
+
+// Panel sizes come from the sheet's layout, where the show cuts them.
+constexpr zelvik::SheetRect kWide = zelvik::kSheetPanels[3];
+constexpr zelvik::SheetRect kTall = zelvik::kSheetPanels[0];
 
 // A sprinkling of stars: position, brightness and a tint.
 struct Star {
@@ -59,7 +64,7 @@ float CylinderLight(float across, float lightX)
 
 Picture SunsetPanel()
 {
-    Picture p = MakePicture(99, 33);
+    Picture p = MakePicture(kWide.width, kWide.height);
     const float horizon = 21.5f;
     const float sunX = 68;
     const float sunY = 16.0f;
@@ -123,7 +128,7 @@ Picture SunsetPanel()
 
 Picture ChessPanel()
 {
-    Picture p = MakePicture(99, 33);
+    Picture p = MakePicture(kWide.width, kWide.height);
     Scene s;
     s.balls = {
         {{0.0f, 0.95f, 0.3f}, 0.95f, {235, 235, 245}, 0.82f, 1.0f},
@@ -151,7 +156,7 @@ Picture ChessPanel()
 
 Picture SpacePanel()
 {
-    Picture p = MakePicture(99, 33);
+    Picture p = MakePicture(kWide.width, kWide.height);
     const std::vector<Star> stars = Stars(21, 70, 99, 33);
     const float px = 63;
     const float py = 17;
@@ -225,7 +230,7 @@ Picture SpacePanel()
 
 Picture AuroraPanel()
 {
-    Picture p = MakePicture(99, 33);
+    Picture p = MakePicture(kWide.width, kWide.height);
     const std::vector<Star> stars = Stars(41, 40, 99, 20);
     const float lake = 24.5f;
     auto ridge = [](float x) {
@@ -286,7 +291,7 @@ Picture AuroraPanel()
 
 Picture LighthousePanel()
 {
-    Picture p = MakePicture(39, 127);
+    Picture p = MakePicture(kTall.width, kTall.height);
     const std::vector<Star> stars = Stars(51, 26, 39, 60);
     const float cx = 19.5f;
     const float horizon = 101;
@@ -389,7 +394,7 @@ Picture LighthousePanel()
 
 Picture SphereTowerPanel()
 {
-    Picture p = MakePicture(39, 127);
+    Picture p = MakePicture(kTall.width, kTall.height);
     Scene s;
     s.balls = {
         {{0, 0.8f, 0}, 0.8f, {240, 240, 250}, 0.8f, 1.0f},
@@ -417,7 +422,7 @@ Picture SphereTowerPanel()
 
 Picture RocketPanel()
 {
-    Picture p = MakePicture(39, 127);
+    Picture p = MakePicture(kTall.width, kTall.height);
     const std::vector<Star> stars = Stars(61, 30, 39, 70);
     const float cx = 19.5f;
     Render(p, 3, [&](float x, float y, Colour& out) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/window_system.h"
+#include "platform/dialog.h"
 
 namespace zelvik {
 

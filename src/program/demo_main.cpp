@@ -1,16 +1,19 @@
-#include "platform/demo_main.h"
+#include "program/demo_main.h"
 
 #include <cstdio>
+#include <string>
 
 #include "canvas/canvas.h"
 #include "display/display.h"
 #include "driver/random.h"
 #include "driver/tick_clock.h"
-#include "driver/timeline.h"
-#include "platform/sdl_display.h"
-#include "res/options_dialog.h"
-
+#include "options_dialog.h"
+#include "platform/data_files.h"
 #include "platform/demo_music.h"
+#include "platform/process.h"
+#include "platform/sdl_display.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 
 namespace zelvik {
 
@@ -18,6 +21,10 @@ int32_t StartRequested;
 int32_t MusicEnabled;
 int32_t Stereo;
 int32_t HighRate;
+
+// Where the data files were found (see FindDataFile); "" for nowhere.
+static std::string SheetPath;
+static std::string MusicPath;
 WindowHandle DialogWindow;
 uint32_t StartTime;
 
@@ -149,6 +156,7 @@ int DemoMain()
 {
     // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
     CatchStopSignals();
+    SetDialogTemplateLookup(FindDialogTemplate);
 
     // The tick count differs from run to run, and so does the show's
     // random material.
@@ -174,8 +182,14 @@ int DemoMain()
         return 1;
     }
 
-    DemoSetup();
-    if (MusicEnabled) PlayDemoMusic();
+    // A data file found nowhere is left out, the show going on without
+    // pictures or silently; the finder has said where it looked.
+    SheetPath = FindDataFile(kSpriteSheetFile);
+    DemoSetup(SheetPath.empty() ? nullptr : SheetPath.c_str());
+    if (MusicEnabled) {
+        MusicPath = FindDataFile(kDemoMusicFile);
+        if (!MusicPath.empty()) PlayDemoMusic(MusicPath.c_str());
+    }
 
     StartDemoClock();
     for (;;) {

@@ -1,4 +1,4 @@
-#include "platform/offscreen_display.h"
+#include "display/offscreen_display.h"
 
 #include <cstring>
 #include <vector>

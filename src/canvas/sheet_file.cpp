@@ -1,0 +1,216 @@
+// The sprite sheet file: a 320x200 8-bit BMP read into an indexed image,
+// its colour table into the palette.
+#include "canvas/sheet_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "canvas/canvas.h"
+#include "driver/data_file.h"
+
+namespace zelvik {
+
+static constexpr uint32_t kFileHeaderSize = 14;
+static constexpr uint32_t kInfoHeaderSize = 40;
+static constexpr uint32_t kImageBytes = 64000;
+static constexpr uint32_t kRowBytes = 320;
+static constexpr uint32_t kRows = 200;
+
+// Largest info header accepted. The largest in use is 124 bytes; the slack
+// admits later extensions without admitting nonsense.
+static constexpr uint32_t kMaxInfoHeaderSize = 1024;
+// The pixel rows must begin within the first 64 KiB: room for any info
+// header above, a full colour table and a gap, while keeping the bytes read
+// before the rows bounded.
+static constexpr uint32_t kMaxRowOffset = 65536;
+
+// Loader scratch. Everything between the 40 bytes of the info header that
+// are interpreted and the first pixel row (the rest of a larger info header,
+// the colour table, any gap) is read into Between.
+static uint8_t FileHeader[kFileHeaderSize];
+static uint8_t InfoHeader[kInfoHeaderSize];
+static uint8_t Between[kMaxRowOffset - kFileHeaderSize - kInfoHeaderSize];
+static uint8_t StoredRows[kImageBytes];
+
+static uint32_t ReadU16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+
+static uint32_t ReadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+static int32_t ReadS32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
+
+static void Complain(const char* path, const char* reason)
+{
+    std::fprintf(stderr, "%s: %s\n", path, reason);
+}
+
+static void ComplainAboutOpen(const char* path)
+{
+    switch (DataFileOpenError()) {
+    case DataFileError::NotFound: Complain(path, "not found"); break;
+    case DataFileError::PermissionDenied: Complain(path, "permission denied"); break;
+    case DataFileError::IsFolder: Complain(path, "is a folder"); break;
+    case DataFileError::NotRegularFile: Complain(path, "not a regular file"); break;
+    default: Complain(path, DataFileErrorText()); break;
+    }
+}
+
+// Checks the two headers. Returns nullptr when the file can be used, else
+// the reason, formatted into `text` where it carries numbers.
+static const char* CheckHeaders(char* text, size_t size)
+{
+    if (FileHeader[0] != 'B' || FileHeader[1] != 'M') return "not a BMP file";
+
+    const int32_t width = ReadS32(InfoHeader + 4);
+    const int32_t height = ReadS32(InfoHeader + 8);
+    const uint32_t planes = ReadU16(InfoHeader + 12);
+    const uint32_t bitCount = ReadU16(InfoHeader + 14);
+    const uint32_t compression = ReadU32(InfoHeader + 16);
+    if (width != 320 || height != 200) {
+        std::snprintf(text, size, "%dx%d%s, need 320x200 bottom-up", width, height,
+                      width == 320 && height == -200 ? " (top-down rows)" : "");
+        return text;
+    }
+    if (bitCount != 8) {
+        std::snprintf(text, size, "%u bits per pixel, need 8", bitCount);
+        return text;
+    }
+    if (compression != 0) return "compressed, need uncompressed";
+    if (planes != 1) {
+        std::snprintf(text, size, "%u planes, need 1", planes);
+        return text;
+    }
+
+    // The layout: where the colour table and the rows lie must fit what a
+    // 320x200 8-bit file can hold.
+    const uint32_t infoSize = ReadU32(InfoHeader + 0);
+    const uint32_t coloursUsed = ReadU32(InfoHeader + 32);
+    const uint32_t rowOffset = ReadU32(FileHeader + 10);
+    if (infoSize < kInfoHeaderSize || infoSize > kMaxInfoHeaderSize) {
+        std::snprintf(text, size, "info header of %u bytes, need 40 to %u", infoSize,
+                      kMaxInfoHeaderSize);
+        return text;
+    }
+    if (coloursUsed > 256) {
+        std::snprintf(text, size, "%u colours in the colour table, at most 256", coloursUsed);
+        return text;
+    }
+    const uint32_t entries = coloursUsed == 0 ? 256 : coloursUsed;
+    const uint32_t tableEnd = kFileHeaderSize + infoSize + 4 * entries;
+    if (rowOffset < tableEnd) {
+        std::snprintf(text, size, "pixel rows at offset %u overlap the colour table (ends at %u)",
+                      rowOffset, tableEnd);
+        return text;
+    }
+    if (rowOffset > kMaxRowOffset) {
+        std::snprintf(text, size, "pixel rows at offset %u, need at most %u", rowOffset,
+                      kMaxRowOffset);
+        return text;
+    }
+    return nullptr;
+}
+
+void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
+{
+    if (OpenDataFile(path) == -1) {
+        ComplainAboutOpen(path);
+        return;
+    }
+
+    // Bytes a short file lacks read as zero on every load, not as whatever
+    // an earlier load left behind.
+    std::memset(FileHeader, 0, sizeof FileHeader);
+    std::memset(InfoHeader, 0, sizeof InfoHeader);
+
+    char text[128];
+    const char* problem = nullptr;
+    uint32_t headerBytes = 0, got = 0;
+    if (!ReadDataFile(FileHeader, kFileHeaderSize, &got)) {
+        problem = "read error";
+    } else {
+        headerBytes = got;
+        if (!ReadDataFile(InfoHeader, kInfoHeaderSize, &got)) problem = "read error";
+        headerBytes += got;
+    }
+    if (problem == nullptr) problem = CheckHeaders(text, sizeof text);
+    // A BMP file that ends inside its headers fails their checks on the
+    // zeros that stand in for the missing bytes; say what really happened.
+    if (problem != nullptr && headerBytes < kFileHeaderSize + kInfoHeaderSize &&
+        std::strcmp(problem, "read error") != 0) {
+        if (headerBytes == 0) {
+            problem = "empty file";
+        } else if (FileHeader[0] == 'B' && FileHeader[1] == 'M') {
+            std::snprintf(text, sizeof text, "cut short: %u bytes, the headers alone need %u",
+                          headerBytes, kFileHeaderSize + kInfoHeaderSize);
+            problem = text;
+        }
+    }
+    if (problem != nullptr) {
+        CloseDataFile();
+        Complain(path, problem);
+        return;
+    }
+
+    // The file is read front to back: the rest of the info header, the
+    // colour table and any gap up to the rows go into Between, so that the
+    // table is found where the header puts it, and the rows are taken from
+    // the offset the file header names.
+    const uint32_t infoSize = ReadU32(InfoHeader + 0);
+    const uint32_t coloursUsed = ReadU32(InfoHeader + 32);
+    const uint32_t entries = coloursUsed == 0 ? 256 : coloursUsed;
+    const uint32_t rowOffset = ReadU32(FileHeader + 10);
+    const uint32_t betweenBytes = rowOffset - kFileHeaderSize - kInfoHeaderSize;
+    const uint8_t* colourTable = Between + (infoSize - kInfoHeaderSize);
+
+    std::memset(Between, 0, betweenBytes);
+    std::memset(StoredRows, 0, sizeof StoredRows);
+    bool readOk = ReadDataFile(Between, betweenBytes, &got);
+    uint32_t bodyBytes = got;
+    got = 0;
+    readOk = readOk && ReadDataFile(StoredRows, kImageBytes, &got);
+    bodyBytes += got;
+    CloseDataFile();
+    if (!readOk) {
+        Complain(path, "read error");
+        return;
+    }
+    // A file that ends early is still used, its missing bytes read as zero,
+    // but the viewer is told why the picture is incomplete.
+    if (headerBytes + bodyBytes < rowOffset + kImageBytes) {
+        std::snprintf(text, sizeof text, "cut short: %u of %u bytes, the rest reads as zero",
+                      headerBytes + bodyBytes, rowOffset + kImageBytes);
+        Complain(path, text);
+    }
+
+    // Rows are stored bottom-up: stored row 199 - r is destination row r.
+    for (uint32_t r = 0; r < kRows; ++r)
+        std::memcpy(destination + kRowBytes * r, StoredRows + kRowBytes * (kRows - 1 - r),
+                    kRowBytes);
+
+    if (setPalette != 0) {
+        // Entries are blue, green, red, reserved. Palette entries the table
+        // does not cover become black.
+        for (uint32_t k = 0; k < 256; ++k) {
+            if (k < entries) {
+                const uint8_t* e = colourTable + 4 * k;
+                SetPaletteEntry(static_cast<int32_t>(k), e[2], e[1], e[0]);
+            } else {
+                SetPaletteEntry(static_cast<int32_t>(k), 0, 0, 0);
+            }
+        }
+    }
+}
+
+void ZeroSheetFileState()
+{
+    ZeroDataFileState();
+    std::memset(FileHeader, 0, sizeof FileHeader);
+    std::memset(InfoHeader, 0, sizeof InfoHeader);
+    std::memset(Between, 0, sizeof Between);
+    std::memset(StoredRows, 0, sizeof StoredRows);
+}
+
+}  // namespace zelvik

@@ -1,0 +1,12 @@
+// The plasma's table, for tests.
+#pragma once
+
+#include <cstdint>
+
+namespace zelvik {
+
+extern int32_t PlasmaTable[256];
+
+void ZeroPlasmaState();
+
+}  // namespace zelvik
