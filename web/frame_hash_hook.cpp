@@ -12,8 +12,8 @@
 #include <cstdio>
 
 #include "canvas/canvas.h"
-#include "driver/random.h"
-#include "driver/timeline.h"
+#include "show/setup.h"
+#include "show/timeline.h"
 
 #include <emscripten/emscripten.h>
 
@@ -67,10 +67,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* ZelvikFrameHashes(const char* sheetP
     uint64_t hashes[kMaxClocks] = {};
     bool found[kMaxClocks] = {};
 
-    zelvik::ZeroShowState();
-    zelvik::SpriteSheetPath = sheetPath;
-    zelvik::srand(seed);
-    zelvik::DemoSetup();
+    zelvik::StartShow(seed, sheetPath);
     for (uint64_t n = 0;; ++n) {
         const uint64_t clock64 = n * 100 / fps;
         if (clock64 > until) break;

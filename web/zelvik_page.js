@@ -1,19 +1,32 @@
-// The page's side of the web build: loads the module and the data files
-// with a progress line, and offers the frame-hash hook to the browser test
-// as window.zelvik.frameHashes(seed, fps, clocks).
+// The show's page: loads the program and its data files with a progress
+// line, hands the files to the program before it starts, shows its
+// messages (anything it writes to stderr) on the page, and keeps a frame
+// counter. Stage and counters are offered to the browser test as
+// window.zelvik.
 'use strict';
 
 (function () {
   const status = document.getElementById('status');
+  const fpsText = document.getElementById('fps');
+  const canvas = document.getElementById('canvas');
+  const kStages = ['loading', 'dialog', 'show', 'ended'];
+  // The data files, where the program looks for them, and what the show
+  // does without each.
+  const kData = [
+    { name: 'scene1.bmp', path: '/scene1.bmp', without: 'the show runs without pictures' },
+    { name: 'demo.xm', path: '/demo.xm', without: 'the show runs without music' },
+    { name: 'DejaVuSans.ttf', path: '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf',
+      without: 'the options dialog cannot be drawn' },
+  ];
 
   function show(text, failed) {
     status.textContent = text;
     status.classList.toggle('failed', Boolean(failed));
   }
 
-  // Fetches one file of the site with its progress on the status line;
-  // null when it is missing or unreadable (the show runs without it).
-  async function fetchData(name) {
+  // One file of the site with its progress on the status line; null when
+  // it is missing or unreadable.
+  async function fetchFile(name) {
     let response;
     try {
       response = await fetch(name);
@@ -31,7 +44,7 @@
       parts.push(value);
       received += value.length;
       show(total ? `Loading ${name}: ${Math.floor((received * 100) / total)} %`
-                 : `Loading ${name}: ${received} bytes`);
+                 : `Loading ${name}: ${Math.round(received / 1024)} KiB`);
     }
     const bytes = new Uint8Array(received);
     let offset = 0;
@@ -43,46 +56,78 @@
   }
 
   async function start() {
-    show('Loading the program…');
-    const module = await ZelvikFramesModule({
+    const wasm = await fetchFile('zelvik.wasm');
+    if (!wasm) throw new Error('zelvik.wasm could not be loaded');
+    const missing = [];
+    for (const file of kData) {
+      file.bytes = await fetchFile(file.name);
+      if (!file.bytes) missing.push(`${file.name} could not be loaded: ${file.without}`);
+    }
+    show(missing.join('; '), missing.length > 0);
+
+    const module = await ZelvikModule({
+      canvas,
+      wasmBinary: wasm.buffer,
       print: (text) => console.log(text),
-      printErr: (text) => console.warn(text),
-    });
-    const sheet = await fetchData('scene1.bmp');
-    if (sheet) {
-      module.FS.writeFile('/scene1.bmp', sheet);
-    } else {
-      show('scene1.bmp could not be loaded: the show runs without pictures', true);
-    }
-
-    // Hashes of the frames at the given demo clocks of the show run from
-    // its start with this seed on an fps frame schedule: an object
-    // { clock: "16 hex digits" }, or an Error's message thrown.
-    function frameHashes(seed, fps, clocks) {
-      const path = '/scene1.bmp';
-      const pathBytes = module.lengthBytesUTF8(path) + 1;
-      const pathPointer = module._malloc(pathBytes);
-      const clockPointer = module._malloc(4 * clocks.length);
-      try {
-        module.stringToUTF8(path, pathPointer, pathBytes);
-        module.HEAPU32.set(clocks, clockPointer >>> 2);
-        const answer = module.UTF8ToString(
-          module._ZelvikFrameHashes(pathPointer, seed >>> 0, fps >>> 0, clockPointer, clocks.length));
-        if (answer.startsWith('error:')) throw new Error(answer.trim());
-        const hashes = {};
-        for (const line of answer.trim().split('\n')) {
-          const [clock, hash] = line.split(' ');
-          hashes[clock] = hash;
+      // The program's one-line messages are for the viewer as well.
+      printErr: (text) => {
+        console.warn(text);
+        show(text, true);
+      },
+      preRun: [(module) => {
+        for (const file of kData) {
+          if (!file.bytes) continue;
+          const folder = file.path.slice(0, file.path.lastIndexOf('/'));
+          if (folder) module.FS.mkdirTree(folder);
+          module.FS.writeFile(file.path, file.bytes);
         }
-        return hashes;
-      } finally {
-        module._free(clockPointer);
-        module._free(pathPointer);
-      }
-    }
+      }],
+    });
 
-    window.zelvik = { frameHashes };
-    if (sheet) show('Ready');
+    // The stage as a class of the page (the show's canvas fills the
+    // window), and the frame rate over the last second.
+    let lastStage = -1;
+    let countStart = performance.now();
+    let countFrames = module._ZelvikFrameCount();
+    const state = { stage: 'loading', fps: 0 };
+    function watch(now) {
+      const stage = module._ZelvikStage();
+      if (stage !== lastStage) {
+        lastStage = stage;
+        state.stage = kStages[stage] || 'ended';
+        document.body.className = `stage-${state.stage}`;
+        if (state.stage === 'show') {
+          canvas.focus();
+          // The click on Start moments ago lets the page ask for full
+          // screen; a browser that refuses leaves the show in the page.
+          const stage = document.getElementById('stage');
+          if (stage.requestFullscreen && !document.fullscreenElement) {
+            stage.requestFullscreen().catch(() => console.log('full screen refused: the show runs in the page'));
+          }
+        }
+      }
+      const frames = module._ZelvikFrameCount();
+      if (frames < countFrames) countFrames = frames;  // a new show
+      if (now - countStart >= 1000) {
+        state.fps = ((frames - countFrames) * 1000) / (now - countStart);
+        countStart = now;
+        countFrames = frames;
+        fpsText.textContent = state.stage === 'show' ? `${state.fps.toFixed(1)} frames/s` : '';
+      }
+      requestAnimationFrame(watch);
+    }
+    requestAnimationFrame(watch);
+
+    window.zelvik = {
+      stage: () => state.stage,
+      fps: () => state.fps,
+      demoClock: () => module._ZelvikDemoClock(),
+      frameCount: () => module._ZelvikFrameCount(),
+      itemRect: (id, which) => module._ZelvikDialogItemRect(id, which),
+      jumpTo: (clock) => module._ZelvikSkipTo(clock),
+      musicPlaying: () => module._ZelvikMusicPlaying() !== 0,
+      audioTime: () => (module.SDL2 && module.SDL2.audioContext ? module.SDL2.audioContext.currentTime : -1),
+    };
     document.body.dataset.ready = 'yes';
   }
 
