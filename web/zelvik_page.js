@@ -63,16 +63,19 @@
       file.bytes = await fetchFile(file.name);
       if (!file.bytes) missing.push(`${file.name} could not be loaded: ${file.without}`);
     }
-    show(missing.join('; '), missing.length > 0);
+    show(missing.join(' · '), missing.length > 0);
+    const messages = [];
 
     const module = await ZelvikModule({
       canvas,
       wasmBinary: wasm.buffer,
       print: (text) => console.log(text),
-      // The program's one-line messages are for the viewer as well.
+      // The program's one-line messages are for the viewer as well; the
+      // page's own line about missing files stays in front of them.
       printErr: (text) => {
         console.warn(text);
-        show(text, true);
+        messages.push(text);
+        show(missing.concat(messages.slice(-2)).join(' · '), true);
       },
       preRun: [(module) => {
         for (const file of kData) {
