@@ -301,7 +301,7 @@ async function checkShow(page) {
   const fps = await page.evaluate(() => window.zelvik.fps());
   console.log(`test-web: the page counts ${fps.toFixed(1)} frames/s`);
 
-  for (const [name, clock] of [['torus', 4200], ['plasma', 6000]]) {
+  for (const [name, clock] of [['lightning', 3000], ['torus', 4200], ['plasma', 7000]]) {
     await page.evaluate((wanted) => window.zelvik.jumpTo(wanted), clock);
     await page.waitForFunction((wanted) => window.zelvik.demoClock() >= wanted, { timeout: 15000, polling: 50 }, clock);
     await new Promise((resolve) => setTimeout(resolve, 200));
