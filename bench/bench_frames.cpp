@@ -1,11 +1,13 @@
 // Per-frame cost of every range of the script, drawn alone and as a whole
-// frame (draw, expand, present into a 32-bit surface), next to what it
+// frame (draw, expand, present into a 32-bit surface, as the live show
+// does), and of the whole show at 100 frames per second, next to what it
 // costs merely to write a frame's bytes: a canvas (64,000 bytes) and two
-// 32-bit frames (2 x 256,000 bytes), the least any frame pipeline moves.
-// bench/frame_ratios.sh runs these and prints each range against it.
+// 32-bit frames (2 x 256,000 bytes). bench/frame_ratios.sh runs these and
+// prints each against it.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "canvas/canvas.h"
@@ -13,8 +15,8 @@
 #include "driver/clock.h"
 #include "driver/random.h"
 #include "show/setup.h"
-#include "show/timeline.h"
 #include "display/offscreen_display.h"
+#include "show/timeline.h"
 
 using namespace zelvik;
 
@@ -94,11 +96,29 @@ static void BM_RangeFrame(benchmark::State& state)
     OpenSurface32();
     uint32_t step = 0;
     for (auto _ : state) {
-        RenderFrame(range.clock + step);
+        PresentShowFrame(range.clock + step);
         step = step + 1 < kClockSpan ? step + 1 : 0;
-        PresentFrame(TrueColourFrame);
         benchmark::ClobberMemory();
     }
     ShutdownDisplay();
 }
 BENCHMARK(BM_RangeFrame)->DenseRange(0, 11);
+
+// Every frame of the show at 100 frames per second, from its start to ten
+// seconds into the finale: one iteration is the whole run, its time over
+// the frame count (the label) the mean cost of a frame.
+static void BM_WholeShow(benchmark::State& state)
+{
+    constexpr uint32_t kUntil = kFinaleStartClock + 1000;
+    state.SetLabel(std::to_string(kUntil + 1));
+    OpenSurface32();
+    for (auto _ : state) {
+        state.PauseTiming();
+        StartShow(0, ZELVIK_GENERATED_SHEET);
+        state.ResumeTiming();
+        for (uint32_t clock = 0; clock <= kUntil; ++clock) PresentShowFrame(clock);
+        benchmark::ClobberMemory();
+    }
+    ShutdownDisplay();
+}
+BENCHMARK(BM_WholeShow)->Unit(benchmark::kMillisecond);

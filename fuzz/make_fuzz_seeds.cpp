@@ -79,6 +79,111 @@ Bytes Cut(const Bytes& b, size_t size)
 // 14-53 (biSize 14, biWidth 18, biHeight 22, biPlanes 26, biBitCount 28,
 // biCompression 30, biClrUsed 46), colour table 54-1077, rows from 1078.
 
+// RLE8 data for bottom-up rows, as common encoders write it: runs of three
+// or more as encoded runs, other stretches as absolute blocks padded to an
+// even length, an end-of-line after each row but the last, end-of-bitmap.
+Bytes EncodeRle8(const uint8_t* rows)
+{
+    Bytes out;
+    auto runAt = [](const uint8_t* row, int x) {
+        int n = 1;
+        while (x + n < 320 && n < 255 && row[x + n] == row[x]) ++n;
+        return n;
+    };
+    for (int s = 0; s < 200; ++s) {
+        const uint8_t* row = rows + 320 * s;
+        int x = 0;
+        while (x < 320) {
+            const int run = runAt(row, x);
+            if (run >= 3) {
+                out.push_back(static_cast<uint8_t>(run));
+                out.push_back(row[x]);
+                x += run;
+                continue;
+            }
+            int end = x;
+            while (end < 320 && end - x < 255 && runAt(row, end) < 3) ++end;
+            const int n = end - x;
+            if (n < 3) {
+                for (int i = 0; i < n; ++i) {
+                    out.push_back(1);
+                    out.push_back(row[x + i]);
+                }
+            } else {
+                out.push_back(0);
+                out.push_back(static_cast<uint8_t>(n));
+                out.insert(out.end(), row + x, row + end);
+                if (n & 1) out.push_back(0);
+            }
+            x = end;
+        }
+        if (s < 199) out.insert(out.end(), {0, 0});
+    }
+    out.insert(out.end(), {0, 1});
+    return out;
+}
+
+// The headers and colour table of `good` with `body` as the pixel data.
+Bytes WithBody(const Bytes& good, uint32_t compression, const Bytes& body)
+{
+    Bytes b(good.begin(), good.begin() + 1078);
+    Put32(b, 30, compression);
+    Put32(b, 34, static_cast<uint32_t>(body.size()));
+    b.insert(b.end(), body.begin(), body.end());
+    Put32(b, 2, static_cast<uint32_t>(b.size()));
+    return b;
+}
+
+// Top-down and RLE8 files of the same picture, RLE8 data broken in each way
+// the decoder must survive, and an OS/2 file.
+void WriteOtherLayouts(const Bytes& good, const fs::path& folder)
+{
+    if (good.size() < 1078 + 64000) return;
+    const uint8_t* rows = good.data() + 1078;
+    {
+        Bytes b(good.begin(), good.begin() + 1078);
+        Put32(b, 22, static_cast<uint32_t>(-200));
+        for (int s = 199; s >= 0; --s) b.insert(b.end(), rows + 320 * s, rows + 320 * (s + 1));
+        Write(folder, "top-down.bmp", b);
+    }
+    const Bytes rle = EncodeRle8(rows);
+    Write(folder, "rle8.bmp", WithBody(good, 1, rle));
+    Write(folder, "rle8-cut-half.bmp", WithBody(good, 1, Cut(rle, rle.size() / 2)));
+    Write(folder, "rle8-no-end.bmp", WithBody(good, 1, Cut(rle, rle.size() - 2)));
+    Write(folder, "rle8-top-down.bmp", [&] {
+        Bytes b = WithBody(good, 1, rle);
+        Put32(b, 22, static_cast<uint32_t>(-200));
+        return b;
+    }());
+    // Runs and absolute blocks past the row's end, deltas past the picture,
+    // rows past the top, an absolute block longer than the data.
+    Write(folder, "rle8-wide-runs.bmp",
+          WithBody(good, 1, {0, 2, 200, 0, 255, 7, 255, 8, 0, 255, 1, 2, 3, 0, 0, 0, 1}));
+    {
+        Bytes body;
+        for (int s = 0; s < 205; ++s) body.insert(body.end(), {0, 0});
+        body.insert(body.end(), {9, 9, 0, 2, 255, 255, 0, 2, 255, 255, 3, 4, 0, 1});
+        Write(folder, "rle8-past-top.bmp", WithBody(good, 1, body));
+    }
+    Write(folder, "rle8-absolute-past-end.bmp", WithBody(good, 1, {4, 4, 0, 200, 1, 2, 3}));
+    Write(folder, "rle8-lone-escape.bmp", WithBody(good, 1, {0}));
+    Write(folder, "rle8-delta-cut.bmp", WithBody(good, 1, {0, 2, 5}));
+    {
+        // 12-byte OS/2 header: 16-bit width and height, 3-byte table entries.
+        Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        Bytes core = {12, 0, 0, 0, 0x40, 0x01, 0xC8, 0x00, 1, 0, 8, 0};
+        b.insert(b.end(), core.begin(), core.end());
+        for (int k = 0; k < 256; ++k) {
+            const auto entry = good.begin() + 54 + 4 * k;
+            b.insert(b.end(), entry, entry + 3);
+        }
+        Put32(b, 10, static_cast<uint32_t>(b.size()));
+        b.insert(b.end(), rows, rows + 64000);
+        Put32(b, 2, static_cast<uint32_t>(b.size()));
+        Write(folder, "os2-core-header.bmp", b);
+    }
+}
+
 void WriteSheets(const Bytes& good, const fs::path& folder)
 {
     Write(folder, "valid.bmp", good);
@@ -95,12 +200,13 @@ void WriteSheets(const Bytes& good, const fs::path& folder)
         Write(folder, name, b);
     };
     variant("magic-BA.bmp", [](Bytes& b) { b[1] = 'A'; });
-    variant("top-down.bmp", [](Bytes& b) { Put32(b, 22, static_cast<uint32_t>(-200)); });
+    variant("top-down-unflipped.bmp", [](Bytes& b) { Put32(b, 22, static_cast<uint32_t>(-200)); });
     variant("width-321.bmp", [](Bytes& b) { Put32(b, 18, 321); });
     variant("height-199.bmp", [](Bytes& b) { Put32(b, 22, 199); });
     for (uint32_t bits : {1u, 4u, 24u, 32u})
         variant("bits-" + std::to_string(bits) + ".bmp", [bits](Bytes& b) { Put16(b, 28, bits); });
-    variant("rle8.bmp", [](Bytes& b) { Put32(b, 30, 1); });
+    variant("rle8-flag-on-raw-rows.bmp", [](Bytes& b) { Put32(b, 30, 1); });
+    variant("rle4.bmp", [](Bytes& b) { Put32(b, 30, 2); });
     variant("planes-0.bmp", [](Bytes& b) { Put16(b, 26, 0); });
     variant("info-size-12.bmp", [](Bytes& b) { Put32(b, 14, 12); });
     variant("info-size-huge.bmp", [](Bytes& b) { Put32(b, 14, 0xFFFFFFFFu); });
@@ -132,6 +238,7 @@ void WriteSheets(const Bytes& good, const fs::path& folder)
         b.insert(b.end(), good.begin() + 1078, good.end());
         Write(folder, "sixteen-colours-and-gap.bmp", b);
     }
+    WriteOtherLayouts(good, folder);
 }
 
 // --- Modules -------------------------------------------------------------------

@@ -218,7 +218,7 @@ void FillLetterboxBars()
     std::memset(Canvas + kBottomBarStart, kLetterboxBarColour, kCanvasSize - kBottomBarStart);
 }
 
-void ExpandCanvas()
+void ExpandCanvasInto(uint8_t* __restrict destination, int32_t pitch)
 {
     // Combine the palette once into 256 ready words, then the per-pixel work
     // is one table read. The palette is read here, so a change anywhere in
@@ -231,18 +231,32 @@ void ExpandCanvas()
                    static_cast<uint32_t>(PaletteBlue[k]);
     // Eight indices are read as one word and taken apart with shifts. Plain
     // code, and also a shape the compiler leaves scalar: a per-byte loop is
-    // turned into emulated vector gathers, which are half as fast.
-    static_assert(kCanvasSize % 8 == 0);
-    for (int32_t i = 0; i < kCanvasSize; i += 8) {
-        uint64_t eight;
-        std::memcpy(&eight, Canvas + i, 8);
-        uint32_t* out = TrueColourFrame + i;
-        for (int32_t k = 0; k < 8; ++k) {
-            // Byte k of the word: at bit 8k on a little-endian host.
-            const int32_t shift = std::endian::native == std::endian::little ? 8 * k : 56 - 8 * k;
-            out[k] = words[(eight >> shift) & 255];
+    // turned into emulated vector gathers, which are half as fast. Words
+    // are stored in the host's order through memcpy, so a surface row need
+    // not be aligned.
+    static_assert(kCanvasWidth % 8 == 0);
+    const uint8_t* in = Canvas;
+    uint8_t* row = destination;
+    for (int32_t y = 0; y < kCanvasHeight; ++y) {
+        for (int32_t x = 0; x < kCanvasWidth; x += 8) {
+            uint64_t eight;
+            std::memcpy(&eight, in + x, 8);
+            uint8_t* out = row + 4 * x;
+            for (int32_t k = 0; k < 8; ++k) {
+                // Byte k of the word: at bit 8k on a little-endian host.
+                const int32_t shift = std::endian::native == std::endian::little ? 8 * k : 56 - 8 * k;
+                const uint32_t word = words[(eight >> shift) & 255];
+                std::memcpy(out + 4 * k, &word, 4);
+            }
         }
+        in += kCanvasWidth;
+        row += pitch;
     }
+}
+
+void ExpandCanvas()
+{
+    ExpandCanvasInto(reinterpret_cast<uint8_t*>(TrueColourFrame), kCanvasWidth * 4);
 }
 
 void ZeroCanvasState()

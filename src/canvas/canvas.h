@@ -41,7 +41,12 @@ void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
 void FillLetterbox();
 void FillLetterboxMiddle();
 void FillLetterboxBars();
+// The canvas through the palette as 0x00RRGGBB words in the host's byte
+// order: into TrueColourFrame, or into any 320x200 block of 32-bit rows
+// whose row y starts at destination + y * pitch (bytes past each row's
+// 1,280 are left alone).
 void ExpandCanvas();
+void ExpandCanvasInto(uint8_t* destination, int32_t pitch);
 
 // Puts canvas, palette, clip rectangle, text colour and frame back to the
 // all-zero state of program start. Only tests and the capture tool, which

@@ -1,5 +1,6 @@
 // The sprite sheet file: a 320x200 8-bit BMP read into an indexed image,
-// its colour table into the palette.
+// its colour table into the palette. Rows may be stored bottom-up (the
+// classic layout) or top-down, uncompressed or, bottom-up only, RLE8.
 #include "canvas/sheet_file.h"
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "canvas/canvas.h"
 #include "driver/data_file.h"
+#include "driver/report.h"
 
 namespace zelvik {
 
@@ -32,6 +34,15 @@ static uint8_t InfoHeader[kInfoHeaderSize];
 static uint8_t Between[kMaxRowOffset - kFileHeaderSize - kInfoHeaderSize];
 static uint8_t StoredRows[kImageBytes];
 
+// BMP compression codes.
+static constexpr uint32_t kUncompressed = 0;
+static constexpr uint32_t kRle8 = 1;
+// The most RLE8 data a 320x200 picture can need: every pixel a run of one
+// (two bytes), an end-of-line per row and the end-of-bitmap code. Data past
+// this is never read.
+static constexpr uint32_t kMaxRleBytes = 2 * kImageBytes + 2 * kRows + 2;
+static uint8_t RleData[kMaxRleBytes];
+
 static uint32_t ReadU16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 
 static uint32_t ReadU32(const uint8_t* p)
@@ -44,7 +55,7 @@ static int32_t ReadS32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p
 
 static void Complain(const char* path, const char* reason)
 {
-    std::fprintf(stderr, "%s: %s\n", path, reason);
+    Report("%s: %s", path, reason);
 }
 
 static void ComplainAboutOpen(const char* path)
@@ -60,25 +71,59 @@ static void ComplainAboutOpen(const char* path)
 
 // Checks the two headers. Returns nullptr when the file can be used, else
 // the reason, formatted into `text` where it carries numbers.
+static const char* CompressionName(uint32_t compression)
+{
+    switch (compression) {
+    case 2: return "RLE4";
+    case 3: return "bit fields";
+    case 4: return "JPEG";
+    case 5: return "PNG";
+    case 6: return "alpha bit fields";
+    default: return nullptr;
+    }
+}
+
+// Checks the two headers. Returns nullptr when the file can be used, else
+// the reason, formatted into `text` where it carries numbers.
 static const char* CheckHeaders(char* text, size_t size)
 {
     if (FileHeader[0] != 'B' || FileHeader[1] != 'M') return "not a BMP file";
+
+    // The header's size says how its fields are laid out, so it is checked
+    // first: a 12-byte OS/2 header keeps its dimensions in 16-bit fields and
+    // the numbers read from the Windows positions would mean nothing.
+    const uint32_t infoSize = ReadU32(InfoHeader + 0);
+    if (infoSize == 12) return "OS/2 bitmap header (12 bytes), need a Windows one (40 bytes or more)";
+    if (infoSize < kInfoHeaderSize || infoSize > kMaxInfoHeaderSize) {
+        std::snprintf(text, size, "info header of %u bytes, need 40 to %u", infoSize,
+                      kMaxInfoHeaderSize);
+        return text;
+    }
 
     const int32_t width = ReadS32(InfoHeader + 4);
     const int32_t height = ReadS32(InfoHeader + 8);
     const uint32_t planes = ReadU16(InfoHeader + 12);
     const uint32_t bitCount = ReadU16(InfoHeader + 14);
     const uint32_t compression = ReadU32(InfoHeader + 16);
-    if (width != 320 || height != 200) {
-        std::snprintf(text, size, "%dx%d%s, need 320x200 bottom-up", width, height,
-                      width == 320 && height == -200 ? " (top-down rows)" : "");
+    if (width != 320 || (height != 200 && height != -200)) {
+        std::snprintf(text, size, "%dx%d, need 320x200", width, height);
         return text;
     }
     if (bitCount != 8) {
         std::snprintf(text, size, "%u bits per pixel, need 8", bitCount);
         return text;
     }
-    if (compression != 0) return "compressed, need uncompressed";
+    if (compression == kRle8 && height < 0)
+        return "RLE8 with top-down rows, which BMP does not allow";
+    if (compression != kUncompressed && compression != kRle8) {
+        const char* name = CompressionName(compression);
+        if (name != nullptr)
+            std::snprintf(text, size, "compressed as %s, need uncompressed or RLE8", name);
+        else
+            std::snprintf(text, size, "unknown compression %u, need uncompressed or RLE8",
+                          compression);
+        return text;
+    }
     if (planes != 1) {
         std::snprintf(text, size, "%u planes, need 1", planes);
         return text;
@@ -86,14 +131,8 @@ static const char* CheckHeaders(char* text, size_t size)
 
     // The layout: where the colour table and the rows lie must fit what a
     // 320x200 8-bit file can hold.
-    const uint32_t infoSize = ReadU32(InfoHeader + 0);
     const uint32_t coloursUsed = ReadU32(InfoHeader + 32);
     const uint32_t rowOffset = ReadU32(FileHeader + 10);
-    if (infoSize < kInfoHeaderSize || infoSize > kMaxInfoHeaderSize) {
-        std::snprintf(text, size, "info header of %u bytes, need 40 to %u", infoSize,
-                      kMaxInfoHeaderSize);
-        return text;
-    }
     if (coloursUsed > 256) {
         std::snprintf(text, size, "%u colours in the colour table, at most 256", coloursUsed);
         return text;
@@ -111,6 +150,58 @@ static const char* CheckHeaders(char* text, size_t size)
         return text;
     }
     return nullptr;
+}
+
+// Decodes `size` bytes of RLE8 data into StoredRows (bottom-up, as an
+// uncompressed file stores them; pixels the data skips or never reaches
+// stay 0). Nothing is ever written outside the picture: runs and absolute
+// blocks are clipped at the end of their row, and rows past the last are
+// dropped. Returns nullptr for well-formed data, else what was wrong, the
+// picture being kept as far as it was decoded.
+static const char* DecodeRle8(uint32_t size, char* text, size_t textSize)
+{
+    uint32_t at = 0, x = 0, y = 0;
+    bool clipped = false;
+    auto put = [&](uint8_t value) {
+        if (x < kRowBytes && y < kRows) StoredRows[kRowBytes * y + x] = value;
+        else clipped = true;
+        ++x;
+    };
+    for (;;) {
+        if (at + 2 > size) break;
+        const uint32_t count = RleData[at];
+        const uint32_t value = RleData[at + 1];
+        at += 2;
+        if (count > 0) {
+            for (uint32_t i = 0; i < count; ++i) put(static_cast<uint8_t>(value));
+            continue;
+        }
+        if (value == 0) {  // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of bitmap
+            if (clipped) return "RLE8 data reaches past the picture's edge, clipped";
+            return nullptr;
+        } else if (value == 2) {  // delta: right and up
+            if (at + 2 > size) break;
+            x += RleData[at];
+            y += RleData[at + 1];
+            at += 2;
+        } else {  // absolute block of `value` bytes, padded to an even length
+            const uint32_t available = size - at < value ? size - at : value;
+            for (uint32_t i = 0; i < available; ++i) put(RleData[at + i]);
+            at += value + (value & 1);
+            if (available < value) break;
+        }
+        // A row counter far past the picture would otherwise keep counting.
+        if (y > kRows) y = kRows;
+        if (x > 0x10000) x = 0x10000;
+    }
+    if (y >= kRows) return clipped ? "RLE8 data reaches past the picture's edge, clipped" : nullptr;
+    std::snprintf(text, textSize,
+                  "RLE8 data ends without an end-of-bitmap code in row %u of 200, the rest reads as zero",
+                  y + 1);
+    return text;
 }
 
 void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
@@ -165,30 +256,46 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
     const uint32_t betweenBytes = rowOffset - kFileHeaderSize - kInfoHeaderSize;
     const uint8_t* colourTable = Between + (infoSize - kInfoHeaderSize);
 
+    const uint32_t compression = ReadU32(InfoHeader + 16);
+    const bool topDown = ReadS32(InfoHeader + 8) < 0;
+
     std::memset(Between, 0, betweenBytes);
     std::memset(StoredRows, 0, sizeof StoredRows);
     bool readOk = ReadDataFile(Between, betweenBytes, &got);
     uint32_t bodyBytes = got;
     got = 0;
-    readOk = readOk && ReadDataFile(StoredRows, kImageBytes, &got);
+    if (compression == kRle8) {
+        readOk = readOk && ReadDataFile(RleData, kMaxRleBytes, &got);
+    } else {
+        readOk = readOk && ReadDataFile(StoredRows, kImageBytes, &got);
+    }
     bodyBytes += got;
     CloseDataFile();
     if (!readOk) {
         Complain(path, "read error");
         return;
     }
-    // A file that ends early is still used, its missing bytes read as zero,
-    // but the viewer is told why the picture is incomplete.
-    if (headerBytes + bodyBytes < rowOffset + kImageBytes) {
+    if (compression == kRle8) {
+        // Data cut short or malformed still gives the picture as far as it
+        // goes, but the viewer is told why it is incomplete.
+        const char* problem = DecodeRle8(got, text, sizeof text);
+        if (problem != nullptr) Complain(path, problem);
+    } else if (headerBytes + bodyBytes < rowOffset + kImageBytes) {
+        // A file that ends early is still used, its missing bytes read as
+        // zero, but the viewer is told why the picture is incomplete.
         std::snprintf(text, sizeof text, "cut short: %u of %u bytes, the rest reads as zero",
                       headerBytes + bodyBytes, rowOffset + kImageBytes);
         Complain(path, text);
     }
 
-    // Rows are stored bottom-up: stored row 199 - r is destination row r.
-    for (uint32_t r = 0; r < kRows; ++r)
-        std::memcpy(destination + kRowBytes * r, StoredRows + kRowBytes * (kRows - 1 - r),
-                    kRowBytes);
+    if (topDown) {
+        std::memcpy(destination, StoredRows, kImageBytes);
+    } else {
+        // Rows are stored bottom-up: stored row 199 - r is destination row r.
+        for (uint32_t r = 0; r < kRows; ++r)
+            std::memcpy(destination + kRowBytes * r, StoredRows + kRowBytes * (kRows - 1 - r),
+                        kRowBytes);
+    }
 
     if (setPalette != 0) {
         // Entries are blue, green, red, reserved. Palette entries the table
@@ -211,6 +318,7 @@ void ZeroSheetFileState()
     std::memset(InfoHeader, 0, sizeof InfoHeader);
     std::memset(Between, 0, sizeof Between);
     std::memset(StoredRows, 0, sizeof StoredRows);
+    std::memset(RleData, 0, sizeof RleData);
 }
 
 }  // namespace zelvik

@@ -47,6 +47,9 @@ struct DisplayBackend {
     void (*setScreenSaver)(int enabled);
     // Releases everything open() made.
     void (*close)();
+    // Makes the back buffer and what shows it again, for a back buffer that
+    // stopped locking; 1 ok, 0 failure. May be nullptr: nothing to remake.
+    int (*reset)();
 };
 
 // Non-zero while the show's window is active (focused); frames are drawn
@@ -63,7 +66,40 @@ void UseDisplayBackend(const DisplayBackend* backend);
 const DisplayBackend* CurrentDisplayBackend();
 
 int InitDisplay(const char* name, int32_t width, int32_t height);
+// Events, then the frame into the back buffer and onto the screen; 0 when
+// the back buffer could not be locked (nothing was drawn).
 int PresentFrame(const uint32_t* frame);
+
+// Writes a frame of DisplayWidth x DisplayHeight 0x00RRGGBB words in the
+// host's byte order, row y at destination + y * pitch.
+using FrameWriter = void (*)(uint8_t* destination, int32_t pitch);
+
+// As PresentFrame, with the frame produced by `write` once the surface is
+// locked. When the surface takes the words unchanged (the plain 32-bit
+// format), `write` fills the surface itself and `frame` is left as it was;
+// otherwise `write` fills `frame` (DisplayWidth words a row), which is then
+// converted as PresentFrame does. Nothing is written while the window is
+// inactive or the lock fails.
+int PresentFrameFrom(FrameWriter write, uint32_t* frame);
 void ShutdownDisplay();
+
+// Frames in a row whose back buffer would not lock before the display is
+// made again, and again after that before it is given up.
+inline constexpr int32_t kFailedFramesBeforeReset = 3;
+
+enum class FrameOutcome {
+    Shown,    // presented (or nothing to present while inactive)
+    Skipped,  // not shown this time; the display is being recovered
+    Lost,     // the display cannot show frames any more: end the show
+};
+
+// PresentFrame for the live loop. A back buffer that fails to lock for
+// kFailedFramesBeforeReset frames in a row is made again through the back
+// end's reset; when that fails, or the new one fails as many frames again,
+// the display is lost. A frozen picture is never left running silently.
+FrameOutcome PresentFrameOrRecover(const uint32_t* frame);
+// The same bookkeeping for a frame presented another way (PresentFrameFrom):
+// `presented` is that call's result.
+FrameOutcome RecoverAfterPresent(int presented);
 
 }  // namespace zelvik

@@ -11,7 +11,8 @@ static uint8_t FillByte;
 static bool ReportOverride;
 static ReportedPixelFormat OverrideFormat;
 static int32_t LocksToFail;
-static OffscreenCounters Counters{0, 0, 0, 0, 0, 0, 0, 0, -1};
+static int32_t ResetsToFail;
+static OffscreenCounters Counters{0, 0, 0, 0, 0, 0, 0, 0, -1, 0};
 
 // Allocated once when the surface opens; presentation never allocates.
 static std::vector<uint8_t> Surface;
@@ -34,6 +35,7 @@ void OverrideOffscreenReportedFormat(const ReportedPixelFormat* format)
 }
 
 void FailOffscreenLocks(int32_t count) { LocksToFail = count; }
+void FailOffscreenResets(int32_t count) { ResetsToFail = count; }
 
 const OffscreenCounters& OffscreenDisplayCounters() { return Counters; }
 const uint8_t* OffscreenSurfacePixels() { return Surface.data(); }
@@ -44,7 +46,7 @@ int32_t OffscreenSurfaceHeight() { return Height; }
 static int Open(const char*, int32_t width, int32_t height)
 {
     if (width <= 0 || height <= 0) return 0;
-    Counters = OffscreenCounters{0, 0, 0, 0, 0, 0, 0, 0, -1};
+    Counters = OffscreenCounters{0, 0, 0, 0, 0, 0, 0, 0, -1, 0};
     RowBytes = width * Format->bytesPerPixel;
     Pitch = RowBytes + RowPadding;
     Height = height;
@@ -105,9 +107,22 @@ static void Close()
     Locked = false;
 }
 
+// The surface is memory that is never lost: making it again only means
+// forgetting a lock left open. Injected lock failures stay injected.
+static int Reset()
+{
+    ++Counters.resets;
+    if (ResetsToFail > 0) {
+        --ResetsToFail;
+        return 0;
+    }
+    Locked = false;
+    return Surface.empty() ? 0 : 1;
+}
+
 const DisplayBackend OffscreenDisplay = {
     "offscreen", Open, GetPixelFormat, PumpMessages, Restore, Lock, Unlock, Flip, Sleep,
-    SetScreenSaver, Close,
+    SetScreenSaver, Close, Reset,
 };
 
 }  // namespace zelvik

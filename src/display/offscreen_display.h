@@ -25,6 +25,9 @@ void OverrideOffscreenReportedFormat(const ReportedPixelFormat* format);
 // Makes the next `count` locks fail.
 void FailOffscreenLocks(int32_t count);
 
+// Makes the next `count` resets fail.
+void FailOffscreenResets(int32_t count);
+
 struct OffscreenCounters {
     int32_t pumps;
     int32_t restores;
@@ -35,6 +38,7 @@ struct OffscreenCounters {
     int32_t sleeps;
     uint32_t sleptMilliseconds;
     int32_t screenSaverEnabled;  // last value set, -1 before any
+    int32_t resets;
 };
 const OffscreenCounters& OffscreenDisplayCounters();
 

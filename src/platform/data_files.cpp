@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "driver/report.h"
 #include "platform/executable_path.h"
 
 namespace zelvik {
@@ -49,11 +50,10 @@ std::string FindDataFileIn(const char* name, const std::string& installedFolder)
     if (!installedFolder.empty()) {
         const std::string installed = installedFolder + "/" + name;
         if (Exists(installed)) return installed;
-        std::fprintf(stderr, "%s: not found in %s or in %s\n", name, WorkingFolder().c_str(),
-                     installedFolder.c_str());
+        Report("%s: not found in %s or in %s", name, WorkingFolder().c_str(), installedFolder.c_str());
     } else {
-        std::fprintf(stderr, "%s: not found in %s (the installed data folder is unknown)\n", name,
-                     WorkingFolder().c_str());
+        Report("%s: not found in %s (the installed data folder is unknown)", name,
+               WorkingFolder().c_str());
     }
     return {};
 }

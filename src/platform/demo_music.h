@@ -1,6 +1,6 @@
 // The show's music steps: starting the player before the display opens,
 // starting the soundtrack after set-up, and stopping it at shutdown. The
-// driver's DemoMain and its shutdown path call these when music is enabled
+// program's DemoMain and its shutdown path call these when music is enabled
 // (ShutdownAudio checks that itself).
 #pragma once
 
@@ -27,6 +27,20 @@ bool StartMusic(bool stereo, bool highRate);
 // loaded or the music does not start within kMusicWaitMilliseconds, the
 // show runs silently (the reason is on stderr) and this returns false.
 bool PlayDemoMusic(const char* path = kDemoMusicFile);
+
+// How long after the show's clock is started the music's first sample is
+// heard, in milliseconds: the output's latency while the soundtrack plays,
+// else 0. The show's clock starts that much later, so that its zero is the
+// moment the music is heard.
+uint32_t MusicLatencyMilliseconds();
+
+// Called once per frame with the demo clock (hundredths of a second) while
+// the show runs. When the audio output has been lost (unplugged, its sound
+// server gone), it says so in one line on stderr and the show goes on
+// silently; the default output is reopened at once and then every two
+// seconds, and the music goes on from where the clock says. Costs nothing
+// while the output works.
+void KeepMusicGoing(uint32_t demoClock);
 
 // Stops and frees the music and closes the player, when music is enabled.
 // Waits at most kMusicWaitMilliseconds for the music to stop.

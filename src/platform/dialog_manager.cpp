@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "driver/stop_signals.h"
+#include "platform/x11.h"
 
 namespace zelvik {
 
@@ -311,13 +312,43 @@ static const char* FindDialogFont()
 }
 
 // ZELVIK_DIALOG_SCALE (1 to 4) draws the dialog larger on screens whose
-// density the window system does not report.
+// density the window system does not report; it overrides every setting
+// below.
 static float ScaleOverride()
 {
     const char* text = std::getenv("ZELVIK_DIALOG_SCALE");
     if (text == nullptr) return 0.0f;
     const float value = std::strtof(text, nullptr);
     return value >= 1.0f && value <= 4.0f ? value : 0.0f;
+}
+
+// Rounds to the nearest quarter within 1 to 4.
+static float QuarterSteps(float scale)
+{
+    const float rounded = std::round(scale * 4.0f) / 4.0f;
+    return rounded < 1.0f ? 1.0f : (rounded > 4.0f ? 4.0f : rounded);
+}
+
+// The scale the desktop asks for where the window's pixels are not already
+// scaled: GDK_SCALE (whole numbers, as the desktop sets it), else the X
+// resource Xft.dpi over 96, else SDL's measure of the screen's density, and
+// that last only where it plainly says high density (144 dpi or more, in
+// half steps), since ordinary monitors measure anywhere near 96.
+static float DesktopScale(SDL_Window* window)
+{
+    if (const char* gdk = std::getenv("GDK_SCALE"); gdk != nullptr && *gdk != '\0') {
+        const long value = std::strtol(gdk, nullptr, 10);
+        if (value >= 1 && value <= 4) return static_cast<float>(value);
+    }
+    if (const int xftDpi = X11DesktopDpi(window); xftDpi > 0) return QuarterSteps(xftDpi / 96.0f);
+    float horizontalDpi = 0.0f;
+    const int display = window != nullptr ? SDL_GetWindowDisplayIndex(window) : 0;
+    if (SDL_GetDisplayDPI(display < 0 ? 0 : display, nullptr, &horizontalDpi, nullptr) == 0 &&
+        horizontalDpi >= 144.0f) {
+        const float halves = std::round(horizontalDpi / 96.0f * 2.0f) / 2.0f;
+        return halves > 4.0f ? 4.0f : halves;
+    }
+    return 1.0f;
 }
 
 static void FreeDialog(Window* window)
@@ -370,10 +401,14 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
     int32_t probeW = 0, probeH = 0, pixelsW = 0, pixelsH = 0;
     SDL_GetWindowSize(probe, &probeW, &probeH);
     SDL_GetWindowSizeInPixels(probe, &pixelsW, &pixelsH);
-    SDL_DestroyWindow(probe);
     d->pixelsPerPoint = probeW > 0 && pixelsW > probeW ? static_cast<float>(pixelsW) / probeW : 1.0f;
+    // A high-density drawable already carries the desktop's scale; on one
+    // with a pixel per point the desktop's own setting says how large.
     const float override = ScaleOverride();
-    d->uiScale = override > 0.0f ? override : d->pixelsPerPoint;
+    d->uiScale = override > 0.0f ? override
+                 : d->pixelsPerPoint > 1.0f ? d->pixelsPerPoint
+                                            : DesktopScale(probe);
+    SDL_DestroyWindow(probe);
     d->unit = static_cast<int32_t>(std::lround(d->uiScale));
     if (d->unit < 1) d->unit = 1;
 
@@ -449,18 +484,26 @@ intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc,
     bool stopSent = false;
     while (!DialogEnded(dialog, &result)) {
         // A stop signal cancels the dialog as its close button does; the
-        // wait below wakes at least every 50 ms to look for one.
+        // loop looks for one at least every 10 ms.
         if (!stopSent && StopSignalReceived()) {
             stopSent = true;
             SendCommand(dialog, IDCANCEL);
             continue;
         }
+        // Events are polled, never waited for. While SDL waits on X it has
+        // its second X connection send a wake-up message to the waiting
+        // window for every event it queues; when that window is destroyed
+        // just after (Start pressed), the X server may carry out the
+        // destruction first and answer the wake-up with BadWindow, which
+        // Xlib's default handler turns into the end of the program when the
+        // connection closes. A poll never arms that wake-up.
         SDL_Event event;
-        if (!SDL_WaitEventTimeout(&event, 50)) {
+        if (!SDL_PollEvent(&event)) {
             if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
                 DestroyDialog(dialog);
                 return -1;
             }
+            SDL_Delay(10);
             continue;
         }
         IsDialogMessage(dialog, event);

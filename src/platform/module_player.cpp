@@ -17,16 +17,18 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "driver/report.h"
+
 namespace zelvik {
 
 namespace {
 
-constexpr uint32_t kVersion = 0x00070000;
 constexpr uint32_t kLowestRate = 8000;
 constexpr uint32_t kHighestRate = 192000;
 // No module worth playing comes near this; a larger file is refused rather
@@ -39,7 +41,7 @@ constexpr uint64_t kLargestModule = 128u << 20;
 
 void Complain(const std::string& source, const std::string& why)
 {
-    std::fprintf(stderr, "%s: %s\n", source.c_str(), why.c_str());
+    Report("%s: %s", source.c_str(), why.c_str());
 }
 
 // Reads the module bytes of `path`: `length` bytes from `offset`, or all
@@ -222,9 +224,21 @@ size_t RenderInto(openmpt_module* module, int32_t rate, bool mono, int16_t* out,
 // The live player.
 
 struct PlayerState {
+    // Between a successful BASSMOD_Init and BASSMOD_Free.
+    bool initialised = false;
+    // The output; 0 only after one was lost and none could be opened since.
     SDL_AudioDeviceID device = 0;
+    // Outputs that failed and were replaced, kept open (their callbacks
+    // only write silence) until BASSMOD_Free: closing one waits for its
+    // thread, some 50-200 ms, which would hold up the picture. Only when
+    // all slots are taken is the oldest closed at once.
+    SDL_AudioDeviceID retired[4] = {};
     int32_t rate = 0;
     bool mono = false;
+    // Frames per callback buffer the output was opened with.
+    uint32_t bufferFrames = 0;
+    // Frames per buffer to ask for; 0 for the default.
+    uint32_t wantedBufferFrames = 0;
     // Shared with the callback; changed only under the device lock.
     openmpt_module* module = nullptr;
     bool playing = false;
@@ -232,15 +246,22 @@ struct PlayerState {
     // Set by the callback once it renders the playing module, cleared when
     // the module ends or is freed; read without the lock.
     std::atomic<bool> active{false};
+    // Which output may render the module: each output's callback is handed
+    // the generation it was opened in and renders silence once the number
+    // has moved on. Changed under the old output's lock.
+    std::atomic<uintptr_t> generation{0};
+    // The last output SDL reported removed, noted by the event watch on
+    // whatever thread reports it; compared with `device` on the main thread.
+    std::atomic<uint32_t> removed{0};
 };
 
 PlayerState Player;
 
-void FillAudio(void*, Uint8* stream, int bytes)
+void FillAudio(void* userdata, Uint8* stream, int bytes)
 {
     int16_t* out = reinterpret_cast<int16_t*>(stream);
     const size_t frames = static_cast<size_t>(bytes) / (sizeof(int16_t) * (Player.mono ? 1 : 2));
-    if (!Player.module || !Player.playing) {
+    if (reinterpret_cast<uintptr_t>(userdata) != Player.generation.load() || !Player.module || !Player.playing) {
         std::memset(stream, 0, static_cast<size_t>(bytes));
         return;
     }
@@ -251,6 +272,57 @@ void FillAudio(void*, Uint8* stream, int bytes)
         return;
     }
     Player.active.store(true);
+}
+
+// SDL reports a failed or unplugged output with an event, sent from the
+// audio thread; the watch only notes it, the main thread acts on it.
+int WatchForRemovedOutput(void*, SDL_Event* event)
+{
+    if (event->type == SDL_AUDIODEVICEREMOVED && !event->adevice.iscapture) {
+        Player.removed.store(event->adevice.which);
+    }
+    return 1;
+}
+
+// Opens the output `name` (nullptr: the default) with the player's rate,
+// channels and buffer size, paused, its callback tied to the current
+// generation. 0 on failure, with SDL's reason left in SDL_GetError.
+SDL_AudioDeviceID OpenOutput(const char* name)
+{
+    SDL_AudioSpec wanted;
+    SDL_zero(wanted);
+    wanted.freq = Player.rate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = Player.mono ? 1 : 2;
+    // At least 40 ms per buffer (46 ms at either of the show's rates):
+    // short enough to keep the music with the picture, long enough not to
+    // run dry on a busy machine. SDL wants a power of two.
+    if (Player.wantedBufferFrames) {
+        wanted.samples = static_cast<Uint16>(Player.wantedBufferFrames);
+    } else {
+        wanted.samples = 256;
+        while (wanted.samples < Player.rate / 25) wanted.samples *= 2;
+    }
+    wanted.callback = FillAudio;
+    wanted.userdata = reinterpret_cast<void*>(Player.generation.load());
+    SDL_AudioSpec obtained;
+    // No changes allowed: SDL converts to whatever the hardware wants, so
+    // the callback always sees the format asked for.
+    const SDL_AudioDeviceID opened = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+    if (opened) Player.bufferFrames = obtained.samples;
+    return opened;
+}
+
+// The device lock around changes the callback must not see half done;
+// without an output there is no callback to keep out.
+void LockOutput()
+{
+    if (Player.device) SDL_LockAudioDevice(Player.device);
+}
+
+void UnlockOutput()
+{
+    if (Player.device) SDL_UnlockAudioDevice(Player.device);
 }
 
 }  // namespace
@@ -294,19 +366,21 @@ void CloseModuleRenderer(ModuleRenderer* renderer)
 }  // namespace zelvik
 
 using zelvik::Complain;
+using zelvik::LockOutput;
 using zelvik::Player;
+using zelvik::UnlockOutput;
 
 extern "C" {
 
 uint32_t BASSMOD_GetVersion()
 {
-    return zelvik::kVersion;
+    return zelvik::kPlayerVersion;
 }
 
 int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)
 {
     const char* kSource = "no audio output";
-    if (Player.device) {
+    if (Player.initialised) {
         Complain(kSource, "the player's output is open already");
         return 0;
     }
@@ -329,30 +403,21 @@ int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)
         name = SDL_GetAudioDeviceName(device, 0);
     }
 
-    const bool mono = (flags & zelvik::kPlayerMono) != 0;
-    SDL_AudioSpec wanted;
-    SDL_zero(wanted);
-    wanted.freq = static_cast<int>(frequency);
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = mono ? 1 : 2;
-    // At least 40 ms per buffer (46 ms at either of the show's rates):
-    // short enough to keep the music with the picture, long enough not to
-    // run dry on a busy machine. SDL wants a power of two.
-    wanted.samples = 256;
-    while (wanted.samples < frequency / 25) wanted.samples *= 2;
-    wanted.callback = zelvik::FillAudio;
-    SDL_AudioSpec obtained;
-    // No changes allowed: SDL converts to whatever the hardware wants, so
-    // the callback always sees the format asked for.
-    const SDL_AudioDeviceID opened = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+    Player.rate = static_cast<int32_t>(frequency);
+    Player.mono = (flags & zelvik::kPlayerMono) != 0;
+    // SDL hands out the ids of closed outputs again.
+    Player.removed.store(0);
+    const SDL_AudioDeviceID opened = zelvik::OpenOutput(name);
     if (opened == 0) {
         Complain(kSource, SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Player.rate = 0;
+        Player.mono = false;
         return 0;
     }
     Player.device = opened;
-    Player.rate = static_cast<int32_t>(frequency);
-    Player.mono = mono;
+    Player.initialised = true;
+    SDL_AddEventWatch(zelvik::WatchForRemovedOutput, nullptr);
     SDL_PauseAudioDevice(opened, 0);  // silence until a module plays
     return 1;
 }
@@ -363,13 +428,13 @@ int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags)
 // lock, so the callback is never kept waiting for that.
 static openmpt_module* ReplaceModule(openmpt_module* next)
 {
-    SDL_LockAudioDevice(Player.device);
+    LockOutput();
     openmpt_module* previous = Player.module;
     Player.module = next;
     Player.playing = false;
     Player.ended = false;
     Player.active.store(false);
-    SDL_UnlockAudioDevice(Player.device);
+    UnlockOutput();
     return previous;
 }
 
@@ -381,7 +446,7 @@ int BASSMOD_MusicLoad(int mem, const void* file, uint32_t offset, uint32_t lengt
         Complain(source, "nothing to load");
         return 0;
     }
-    if (!Player.device) {
+    if (!Player.initialised) {
         Complain(source, "the player has no audio output open");
         return 0;
     }
@@ -406,18 +471,18 @@ int BASSMOD_MusicLoad(int mem, const void* file, uint32_t offset, uint32_t lengt
 
 int BASSMOD_MusicPlay()
 {
-    if (!Player.device) {
+    if (!Player.initialised) {
         Complain("music", "the player has no audio output open");
         return 0;
     }
-    SDL_LockAudioDevice(Player.device);
+    LockOutput();
     const bool loaded = Player.module != nullptr;
     if (loaded) {
         if (Player.ended) openmpt_module_set_position_seconds(Player.module, 0.0);
         Player.ended = false;
         Player.playing = true;
     }
-    SDL_UnlockAudioDevice(Player.device);
+    UnlockOutput();
     if (!loaded) Complain("music", "no module is loaded");
     return loaded ? 1 : 0;
 }
@@ -429,19 +494,120 @@ int BASSMOD_MusicIsActive()
 
 void BASSMOD_MusicFree()
 {
-    if (!Player.device) return;
+    if (!Player.initialised) return;
     if (openmpt_module* module = ReplaceModule(nullptr)) openmpt_module_destroy(module);
 }
 
 void BASSMOD_Free()
 {
-    if (!Player.device) return;
+    if (!Player.initialised) return;
     BASSMOD_MusicFree();
-    SDL_CloseAudioDevice(Player.device);  // waits for a running callback
+    SDL_DelEventWatch(zelvik::WatchForRemovedOutput, nullptr);
+    if (Player.device) SDL_CloseAudioDevice(Player.device);  // waits for a running callback
+    for (SDL_AudioDeviceID& retired : Player.retired) {
+        if (retired) SDL_CloseAudioDevice(retired);
+        retired = 0;
+    }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     Player.device = 0;
+    Player.initialised = false;
     Player.rate = 0;
     Player.mono = false;
+    Player.bufferFrames = 0;
 }
 
 }  // extern "C"
+
+// ---------------------------------------------------------------------------
+// What the show needs beside the call table: the output's latency, and
+// carrying on when the output is lost.
+
+namespace zelvik {
+
+void SetPlayerBufferFrames(uint32_t frames)
+{
+    Player.wantedBufferFrames = frames;
+}
+
+uint32_t PlayerBufferFrames()
+{
+    return Player.device ? Player.bufferFrames : 0;
+}
+
+uint32_t PlayerLatencyMilliseconds()
+{
+    // SDL 2 reports nothing about latency beyond the buffer it opened: a
+    // buffer the callback fills is heard once the one before it has played.
+    if (!Player.device || Player.rate <= 0) return 0;
+    const uint64_t frames = Player.bufferFrames;
+    return static_cast<uint32_t>((frames * 1000 + static_cast<uint64_t>(Player.rate) / 2) /
+                                 static_cast<uint64_t>(Player.rate));
+}
+
+uint32_t PlayerOutputDevice()
+{
+    return Player.device;
+}
+
+bool PlayerOutputLost()
+{
+    if (!Player.initialised) return false;
+    if (!Player.device) return true;
+    return Player.removed.load() == Player.device || SDL_GetAudioDeviceStatus(Player.device) == SDL_AUDIO_STOPPED;
+}
+
+double PlayerModulePosition()
+{
+    if (!Player.initialised) return 0.0;
+    LockOutput();
+    const double seconds = Player.module ? openmpt_module_get_position_seconds(Player.module) : 0.0;
+    UnlockOutput();
+    return seconds;
+}
+
+bool ReopenPlayerOutput(double heardSeconds)
+{
+    if (!Player.initialised) return false;
+    // From here on the failed output renders silence: the module belongs
+    // to whichever output is opened next.
+    LockOutput();
+    Player.generation.fetch_add(1);
+    UnlockOutput();
+
+    // The new output may get the id of one closed earlier.
+    Player.removed.store(0);
+    SDL_AudioDeviceID opened = OpenOutput(nullptr);
+    if (!opened && Player.device) {
+        // Some drivers open one output at a time: the failed one has to go
+        // first, even though closing it waits for its thread.
+        SDL_CloseAudioDevice(Player.device);
+        Player.device = 0;
+        opened = OpenOutput(nullptr);
+    }
+    if (!opened) return false;
+    constexpr size_t kSlots = sizeof(Player.retired) / sizeof(Player.retired[0]);
+    if (Player.device) {
+        if (Player.retired[kSlots - 1]) SDL_CloseAudioDevice(Player.retired[kSlots - 1]);
+        for (size_t i = kSlots - 1; i > 0; --i) Player.retired[i] = Player.retired[i - 1];
+        Player.retired[0] = Player.device;
+    }
+    Player.device = opened;
+
+    // The new output has not started yet; what it renders first is heard
+    // one buffer later, so it starts that far ahead.
+    if (Player.module) {
+        double seconds = heardSeconds + PlayerLatencyMilliseconds() / 1000.0;
+        const double length = openmpt_module_get_duration_seconds(Player.module);
+        // A looping song is heard round and round: wrap into its length.
+        if (length > 0.0 && seconds >= length && openmpt_module_get_repeat_count(Player.module) != 0) {
+            seconds = std::fmod(seconds, length);
+        }
+        if (seconds < 0.0) seconds = 0.0;
+        openmpt_module_set_position_seconds(Player.module, seconds);
+        Player.ended = false;
+    }
+    SDL_PauseAudioDevice(opened, 0);
+    return true;
+}
+
+}  // namespace zelvik

@@ -1,7 +1,7 @@
 // The module-music player: the show's small table of music calls, carried
 // on libopenmpt for decoding and SDL2 for the audio output.
 //
-// The calls keep the outside names and C signatures the driver uses. One
+// The calls keep the outside names and C signatures the show uses. One
 // audio output and at most one module at a time; every call is made from
 // the main thread, while SDL's audio thread renders the module. Each
 // failure returns 0 and prints one line on stderr saying why.
@@ -16,7 +16,7 @@
 
 extern "C" {
 
-// The player's version: 0x00070000.
+// The player's version: zelvik::kPlayerVersion.
 uint32_t BASSMOD_GetVersion();
 
 // Opens audio output `device` (-1: the system's default output; 0, 1, ...:
@@ -56,6 +56,9 @@ void BASSMOD_Free();
 
 namespace zelvik {
 
+// The one player version there is, and the one the show accepts.
+constexpr uint32_t kPlayerVersion = 0x00070000;
+
 // Flag of BASSMOD_Init: one output channel carrying a true mono mix.
 constexpr uint32_t kPlayerMono = 0x2;
 
@@ -91,5 +94,39 @@ size_t RenderModuleFrames(ModuleRenderer* renderer, int16_t* out, size_t frames)
 double ModuleRendererPosition(const ModuleRenderer* renderer);
 
 void CloseModuleRenderer(ModuleRenderer* renderer);
+
+// --- Beside the call table: what the show needs to keep picture and sound
+// together. All of these are for the main thread, like the calls above.
+
+// Frames per output buffer to ask for when BASSMOD_Init next opens the
+// output (a power of two, 256 ... 32768); 0 for the default, which is the
+// smallest power of two of at least 40 ms. For tests and tuning.
+void SetPlayerBufferFrames(uint32_t frames);
+
+// Frames per buffer of the open output; 0 when none is open.
+uint32_t PlayerBufferFrames();
+
+// How long after the player renders a sample it is heard, in milliseconds:
+// one output buffer. 0 when no output is open.
+uint32_t PlayerLatencyMilliseconds();
+
+// SDL's id of the open output; 0 when none is open.
+uint32_t PlayerOutputDevice();
+
+// True once the open output has failed or been removed (SDL's
+// device-removed event for it, or its status stopped). Cheap: fit to be
+// asked once per frame.
+bool PlayerOutputLost();
+
+// Where the loaded module's rendering has got to, in seconds; 0 when none.
+double PlayerModulePosition();
+
+// Replaces a lost output with the system's default one, with the same rate
+// and channels. The loaded module goes on from `heardSeconds` as it is
+// heard: rendering starts the output's latency further on (wrapped into the
+// song's length for a looping song) and plays on if it was playing. False
+// when no output could be opened: the module stays loaded, silent, and
+// this may be tried again. Prints nothing.
+bool ReopenPlayerOutput(double heardSeconds);
 
 }  // namespace zelvik

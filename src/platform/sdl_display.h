@@ -53,6 +53,31 @@ SDL_Renderer* DisplayRenderer();
 const char* DisplayRendererName();
 bool DisplayHasVsync();
 
+// How frames reach the screen: through the renderer's textures (scaled on
+// the graphics processor), or scaled by our own scaler straight into the
+// window's surface, which costs far less where the renderer draws with the
+// processor anyway.
+enum class PresentationPath { Texture, Surface };
+
+// True for a renderer that draws with the processor: SDL's software one,
+// or OpenGL on a software rasteriser (its GL_RENDERER names llvmpipe,
+// softpipe or swrast).
+bool IsSoftwareRenderer(const char* rendererName, const char* glRenderer);
+
+// The path for a renderer; `forced` ("surface" or "texture", from the
+// ZELVIK_PRESENTATION environment variable) overrides the choice.
+PresentationPath ChoosePresentationPath(const char* rendererName, const char* glRenderer,
+                                        const char* forced);
+
+// The open display's path; the OpenGL renderer's GL_RENDERER ("" for others).
+PresentationPath DisplayPresentationPath();
+const char* DisplayGlRendererName();
+
+// For tests: the next `count` locks of the back buffer fail; the textures
+// made so far (back buffers and intermediate targets, counted from start).
+void FailSdlDisplayLocks(int32_t count);
+int32_t DisplayTexturesMade();
+
 // Without vertical sync a flip returns at once, and the show's loop would
 // draw frames as fast as the processor allows, far more than the display
 // can show. (SDL itself holds the flip of a renderer that was asked for

@@ -2,10 +2,41 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/x11.h"
+
 namespace zelvik {
 
 const char* WindowSystemError() { return SDL_GetError(); }
 void ClearWindowSystemError() { SDL_ClearError(); }
+
+// SDL's drivers that show nothing on any screen. SDL falls back to one of
+// them when no display is reachable, and the show would then run unseen;
+// they are used only when SDL_VIDEODRIVER names them (tests).
+static bool ShowsNothing(const char* driver)
+{
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+           std::strcmp(driver, "evdev") == 0;
+}
+
+// Whether a Wayland compositor can be there at all: the socket its client
+// library would look for. Without one the library is not even asked, since
+// it complains on stderr in words of its own.
+static bool WaylandMayBeThere()
+{
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    std::error_code ignored;
+    if (name != nullptr && name[0] == '/') return std::filesystem::exists(name, ignored);
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    if (folder == nullptr || *folder == '\0') return false;
+    const std::string socket =
+        std::string(folder) + "/" + (name != nullptr && *name != '\0' ? name : "wayland-0");
+    return std::filesystem::exists(socket, ignored);
+}
 
 bool InitWindowSystem()
 {
@@ -13,7 +44,32 @@ bool InitWindowSystem()
     // SDL would switch the screen saver off for as long as video is up;
     // only the show itself may do that, and only while it runs.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    CatchX11Errors();
+
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && *asked != '\0') return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // Each driver that can show a picture, in SDL's order of preference. A
+    // server named by DISPLAY may refuse a connection for a moment when the
+    // machine is very busy, so the round is tried three times within about
+    // half a second before the display is declared unreachable.
+    const int count = SDL_GetNumVideoDrivers();
+    const int rounds = std::getenv("DISPLAY") != nullptr ? 3 : 1;
+    for (int round = 0; round < rounds; ++round) {
+        if (round > 0) SDL_Delay(250);
+        for (int i = 0; i < count; ++i) {
+            const char* driver = SDL_GetVideoDriver(i);
+            if (driver == nullptr || ShowsNothing(driver)) continue;
+            if (std::strcmp(driver, "wayland") == 0 && !WaylandMayBeThere()) continue;
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+        }
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+    SDL_SetError("no display reachable (no X server at DISPLAY=%s, no Wayland compositor at "
+                 "WAYLAND_DISPLAY=%s)",
+                 std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "(unset)",
+                 std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "(unset)");
+    return false;
 }
 
 void SetCursor(const void* cursor) { SDL_ShowCursor(cursor == nullptr ? SDL_DISABLE : SDL_ENABLE); }

@@ -32,20 +32,33 @@ uint32_t StartTime;
 
 static uint32_t (*TickSource)() = GetTickCount;
 static TickCount64 ShowTicks;
+// The extended tick count at which the clock is 0, and whether it has come.
+static uint64_t ShowStartTick;
+static bool ShowStarted;
 
 void SetTickSource(uint32_t (*source)()) { TickSource = source ? source : GetTickCount; }
 
-void StartDemoClock()
+void StartDemoClock(uint32_t delayMilliseconds)
 {
     ShowTicks = TickCount64{};
     // The first reading is taken as it is (no wrap counted yet), so the
-    // start time is the tick count / 10 of that moment.
-    StartTime = static_cast<uint32_t>(ExtendTickCount(&ShowTicks, TickSource()) / 10);
+    // start time is the tick count / 10 of that moment, plus the delay:
+    // with music, the time its first sample takes to be heard.
+    ShowStartTick = ExtendTickCount(&ShowTicks, TickSource()) + delayMilliseconds;
+    ShowStarted = delayMilliseconds == 0;
+    StartTime = static_cast<uint32_t>(ShowStartTick / 10);
 }
 
 uint32_t CurrentDemoClock()
 {
-    return DemoClockFromTicks(ExtendTickCount(&ShowTicks, TickSource()), StartTime);
+    const uint64_t now = ExtendTickCount(&ShowTicks, TickSource());
+    // Until the start time comes round the clock stays at 0 rather than
+    // counting back from 2^32.
+    if (!ShowStarted) {
+        if (now < ShowStartTick) return 0;
+        ShowStarted = true;
+    }
+    return DemoClockFromTicks(now, StartTime);
 }
 
 // --- Options dialog -----------------------------------------------------------
@@ -191,10 +204,22 @@ int DemoMain()
         if (!MusicPath.empty()) PlayDemoMusic(MusicPath.c_str());
     }
 
-    StartDemoClock();
+    // The music is playing now, but is heard only once the output's buffer
+    // ahead of it has played: the clock's zero is that moment.
+    StartDemoClock(MusicLatencyMilliseconds());
     for (;;) {
-        RenderFrame(CurrentDemoClock());
-        PresentFrame(TrueColourFrame);
+        const uint32_t clock = CurrentDemoClock();
+        KeepMusicGoing(clock);
+        // A back buffer that stops locking is made again by the display; a
+        // display that cannot be mended ends the show rather than leave a
+        // frozen picture running.
+        if (RecoverAfterPresent(PresentShowFrame(clock)) == FrameOutcome::Lost) {
+            std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
+                         Reason("the back buffer cannot be locked"));
+            ShutdownDisplay();
+            ShutdownAudio(MusicEnabled != 0);
+            return 0;
+        }
     }
 }
 

@@ -5,11 +5,14 @@
 // One environment variable exists for unattended runs (tests, long soak
 // runs): ZELVIK_AUTOSTART=1 presses Start as soon as the options dialog is
 // up, leaving its choices at their defaults (music on, mono, 22050 Hz).
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "driver/report.h"
 #include "platform/data_files.h"
 #include "program/demo_main.h"
 #include "options_dialog.h"
@@ -20,6 +23,13 @@ namespace {
 void PressStart(zelvik::WindowHandle dialog)
 {
     zelvik::OptionsDialogProc(dialog, zelvik::WM_COMMAND, zelvik::kStartButton, 0);
+}
+
+// SDL's own messages go out as every other line does, under the program's
+// name.
+void ReportSdlMessage(void*, int, SDL_LogPriority, const char* message)
+{
+    zelvik::Report("%s", message);
 }
 
 void PrintHelp()
@@ -46,6 +56,8 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
+    zelvik::SetReportPrefix("zelvik");
+    SDL_LogSetOutputFunction(ReportSdlMessage, nullptr);
     if (argc > 1) {
         const bool version = std::strcmp(argv[1], "--version") == 0;
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;

@@ -158,8 +158,14 @@ void ShowStep()
     WasFullScreen = fullScreen;
     if (!LeaveRequested) {
         ShownClock = CurrentDemoClock();
-        RenderFrame(ShownClock);
-        PresentFrame(TrueColourFrame);  // also hands the window's input to ShowWindowProc
+        KeepMusicGoing(ShownClock);
+        // Presenting also hands the window's input to ShowWindowProc. A
+        // display that cannot be mended ends the show, as on the desktop.
+        if (RecoverAfterPresent(PresentShowFrame(ShownClock)) == FrameOutcome::Lost) {
+            std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
+                         Reason("the back buffer cannot be locked"));
+            LeaveRequested = true;
+        }
         ++FramesDrawn;
     }
     if (LeaveRequested) StopShowing();

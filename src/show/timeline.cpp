@@ -3,6 +3,7 @@
 #include "canvas/canvas.h"
 #include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
+#include "display/display.h"
 #include "driver/clock.h"
 #include "scenes/scenes.h"
 
@@ -78,6 +79,18 @@ void RenderFrame(uint32_t demoClock)
     DemoClock = demoClock;
     RunTimeline();
     ExpandCanvas();
+}
+
+int PresentShowFrame(uint32_t demoClock)
+{
+    DemoClock = demoClock;
+    RunTimeline();
+    if (DisplayWidth != kCanvasWidth || DisplayHeight != kCanvasHeight) {
+        // A display of another size gets the frame PresentFrame's way.
+        ExpandCanvas();
+        return PresentFrame(TrueColourFrame);
+    }
+    return PresentFrameFrom(ExpandCanvasInto, TrueColourFrame);
 }
 
 }  // namespace zelvik

@@ -15,4 +15,10 @@ void RunTimeline();
 // the canvas.
 void RenderFrame(uint32_t demoClock);
 
+// The live show's frame: the scene of demoClock drawn and presented, the
+// canvas expanded straight into the display's surface when that takes
+// 32-bit words unchanged. TrueColourFrame is then not brought up to date;
+// whoever reads it uses RenderFrame. Returns what PresentFrame returns.
+int PresentShowFrame(uint32_t demoClock);
+
 }  // namespace zelvik

@@ -126,6 +126,7 @@ protected:
     void SetUp() override
     {
         FailOffscreenLocks(0);
+        FailOffscreenResets(0);
         OverrideOffscreenReportedFormat(nullptr);
         UseDisplayBackend(&OffscreenDisplay);
     }
@@ -199,6 +200,56 @@ TEST_F(PresentTest, FailedLockSkipsTheFrameWithoutUnlockFlipOrSleep)
     EXPECT_EQ(counters.flips, 1);
     EXPECT_EQ(counters.sleeps, 1);
     EXPECT_EQ(counters.sleptMilliseconds, 0u);
+}
+
+// A back buffer that stops locking: a few frames are skipped, then the
+// display is made again once; a second run of failures, or a reset that
+// fails, loses the display instead of leaving a frozen picture running.
+TEST_F(PresentTest, BackBufferThatStopsLockingIsMadeAgainOrTheDisplayIsLost)
+{
+    ConfigureOffscreenSurface(&PixelFormats[0], 0, 0);
+    auto run = [](int32_t frames) {
+        std::vector<FrameOutcome> outcomes;
+        for (int32_t i = 0; i < frames; ++i) outcomes.push_back(PresentFrameOrRecover(TrueColourFrame));
+        return outcomes;
+    };
+    using enum FrameOutcome;
+    static_assert(kFailedFramesBeforeReset == 3, "the cases below count three failed frames");
+
+    // Recovered: the reset after three failures gives a back buffer that locks.
+    ASSERT_EQ(InitDisplay("Demo", 320, 200), 1);
+    AppActive = 1;
+    FailOffscreenLocks(kFailedFramesBeforeReset);
+    EXPECT_EQ(run(5), (std::vector{Skipped, Skipped, Skipped, Shown, Shown}));
+    EXPECT_EQ(OffscreenDisplayCounters().resets, 1);
+    EXPECT_EQ(OffscreenDisplayCounters().flips, 2);
+    // Shown frames start the count afresh: the same fault later is mended again.
+    FailOffscreenLocks(kFailedFramesBeforeReset);
+    EXPECT_EQ(run(4), (std::vector{Skipped, Skipped, Skipped, Shown}));
+    EXPECT_EQ(OffscreenDisplayCounters().resets, 2);
+    // Failures short of the limit never reset.
+    FailOffscreenLocks(kFailedFramesBeforeReset - 1);
+    EXPECT_EQ(run(3), (std::vector{Skipped, Skipped, Shown}));
+    EXPECT_EQ(OffscreenDisplayCounters().resets, 2);
+    ShutdownDisplay();
+
+    // Never locks again: one reset, three more failures, lost.
+    ASSERT_EQ(InitDisplay("Demo", 320, 200), 1);
+    AppActive = 1;
+    FailOffscreenLocks(1000);
+    EXPECT_EQ(run(6), (std::vector{Skipped, Skipped, Skipped, Skipped, Skipped, Lost}));
+    EXPECT_EQ(OffscreenDisplayCounters().resets, 1);
+    EXPECT_EQ(OffscreenDisplayCounters().flips, 0);
+    ShutdownDisplay();
+
+    // The reset itself fails: lost at once.
+    ASSERT_EQ(InitDisplay("Demo", 320, 200), 1);
+    AppActive = 1;
+    FailOffscreenLocks(1000);
+    FailOffscreenResets(1);
+    EXPECT_EQ(run(3), (std::vector{Skipped, Skipped, Lost}));
+    EXPECT_EQ(OffscreenDisplayCounters().resets, 1);
+    FailOffscreenLocks(0);
 }
 
 TEST_F(PresentTest, SetUpFailsForFormatsWithoutAConverterOrWithoutRgb)

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -83,6 +84,76 @@ std::vector<uint8_t> Bytes(const BmpFile& f)
     for (int s = 0; s < 200; ++s)
         for (int x = 0; x < 320; ++x) b[rowOffset + 320 * s + x] = StoredPixel(x, s);
     if (f.truncateAt < b.size()) b.resize(f.truncateAt);
+    return b;
+}
+
+// A picture with runs of every length from 1 to 9 and stretches without
+// any, stored bottom-up: byte at (x, stored row s).
+uint8_t RunnyPixel(int x, int s)
+{
+    if (x >= 200) return static_cast<uint8_t>(x * 7 + s);  // no two neighbours alike
+    return static_cast<uint8_t>((x / (1 + (s % 9))) + s);
+}
+
+std::vector<uint8_t> RunnyRows()
+{
+    std::vector<uint8_t> rows(64000);
+    for (int s = 0; s < 200; ++s)
+        for (int x = 0; x < 320; ++x) rows[320 * s + x] = RunnyPixel(x, s);
+    return rows;
+}
+
+// RLE8-encodes bottom-up rows as encoders commonly do: runs of three or
+// more as encoded runs, other stretches as absolute blocks (padded to even
+// length), pieces shorter than three as runs of one or two; an end-of-line
+// after every row but the last, then the end-of-bitmap code.
+std::vector<uint8_t> EncodeRle8(const std::vector<uint8_t>& rows)
+{
+    std::vector<uint8_t> out;
+    auto runAt = [&](const uint8_t* row, int x) {
+        int n = 1;
+        while (x + n < 320 && n < 255 && row[x + n] == row[x]) ++n;
+        return n;
+    };
+    for (int s = 0; s < 200; ++s) {
+        const uint8_t* row = rows.data() + 320 * s;
+        int x = 0;
+        while (x < 320) {
+            const int run = runAt(row, x);
+            if (run >= 3) {
+                out.push_back(static_cast<uint8_t>(run));
+                out.push_back(row[x]);
+                x += run;
+                continue;
+            }
+            int end = x;
+            while (end < 320 && end - x < 255 && runAt(row, end) < 3) ++end;
+            const int n = end - x;
+            if (n < 3) {
+                for (int i = 0; i < n; ++i) {
+                    out.push_back(1);
+                    out.push_back(row[x + i]);
+                }
+            } else {
+                out.push_back(0);
+                out.push_back(static_cast<uint8_t>(n));
+                out.insert(out.end(), row + x, row + end);
+                if (n & 1) out.push_back(0);
+            }
+            x = end;
+        }
+        if (s < 199) out.insert(out.end(), {0, 0});
+    }
+    out.insert(out.end(), {0, 1});
+    return out;
+}
+
+// A file of the classic layout with `body` in place of the pixel rows.
+std::vector<uint8_t> WithBody(BmpFile f, const std::vector<uint8_t>& body)
+{
+    std::vector<uint8_t> b = Bytes(f);
+    b.resize(f.RowOffset());
+    b.insert(b.end(), body.begin(), body.end());
     return b;
 }
 
@@ -241,6 +312,107 @@ TEST_F(SheetLoaderTest, MissingBytesOfAShortFileReadAsZero)
     ExpectImageLoaded();
 }
 
+TEST_F(SheetLoaderTest, TopDownAndRle8FilesGiveThePixelsOfTheClassicFile)
+{
+    BmpFile classic;
+    const std::vector<uint8_t> rows = RunnyRows();
+    ASSERT_EQ(Load(Write("classic.bmp", WithBody(classic, rows))), "");
+    const std::vector<uint8_t> expected = destination;
+    const std::vector<int32_t> red(PaletteRed, PaletteRed + 256);
+
+    // Top-down: the same rows in the opposite order.
+    std::vector<uint8_t> flipped(64000);
+    for (int s = 0; s < 200; ++s)
+        std::copy_n(rows.begin() + 320 * (199 - s), 320, flipped.begin() + 320 * s);
+    BmpFile topDown;
+    topDown.height = -200;
+    destination.assign(64000, 0x11);
+    EXPECT_EQ(Load(Write("topdown.bmp", WithBody(topDown, flipped))), "");
+    EXPECT_EQ(destination, expected);
+    EXPECT_EQ(std::vector<int32_t>(PaletteRed, PaletteRed + 256), red);
+
+    BmpFile rle;
+    rle.compression = 1;
+    const std::vector<uint8_t> encoded = EncodeRle8(rows);
+    ASSERT_LT(encoded.size(), 64000u);  // the picture really has runs
+    destination.assign(64000, 0x11);
+    EXPECT_EQ(Load(Write("rle.bmp", WithBody(rle, encoded))), "");
+    EXPECT_EQ(destination, expected);
+    EXPECT_EQ(std::vector<int32_t>(PaletteRed, PaletteRed + 256), red);
+
+    // The worst case, every pixel a run of one, still fits.
+    std::vector<uint8_t> ones;
+    for (int s = 0; s < 200; ++s) {
+        for (int x = 0; x < 320; ++x) ones.insert(ones.end(), {1, rows[320 * s + x]});
+        ones.insert(ones.end(), {0, 0});
+    }
+    ones.insert(ones.end(), {0, 1});
+    destination.assign(64000, 0x11);
+    EXPECT_EQ(Load(Write("ones.bmp", WithBody(rle, ones))), "");
+    EXPECT_EQ(destination, expected);
+}
+
+TEST_F(SheetLoaderTest, Rle8DeltasSkipsAndMalformedDataStayInsideThePicture)
+{
+    BmpFile rle;
+    rle.compression = 1;
+    // Picture row r is stored row 199 - r.
+    auto at = [&](int x, int storedRow) { return destination[x + 320 * (199 - storedRow)]; };
+
+    // A delta moves right and up; skipped pixels and rows read as 0. The
+    // end-of-line after the delta starts the next row at column 0.
+    destination.assign(64000, 0x11);
+    EXPECT_EQ(Load(Write("delta.bmp", WithBody(rle, {3, 7, 0, 2, 5, 2, 2, 9, 0, 0, 1, 4, 0, 1}))), "");
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(at(x, 0), 7);
+    EXPECT_EQ(at(3, 0), 0);
+    EXPECT_EQ(at(8, 2), 9);
+    EXPECT_EQ(at(9, 2), 9);
+    EXPECT_EQ(at(7, 2), 0);
+    EXPECT_EQ(at(0, 3), 4);
+    EXPECT_EQ(at(1, 3), 0);
+    EXPECT_EQ(at(0, 1), 0);
+
+    // Runs and absolute blocks longer than what is left of the row are cut
+    // at the row's end, never wrapping into the next row.
+    destination.assign(64000, 0x11);
+    const std::string wide =
+        Write("wide_run.bmp", WithBody(rle, {0, 2, 60, 0, 255, 5, 255, 6, 0, 3, 1, 2, 3, 0, 0, 1}));
+    EXPECT_EQ(Load(wide), wide + ": RLE8 data reaches past the picture's edge, clipped\n");
+    EXPECT_EQ(at(59, 0), 0);
+    EXPECT_EQ(at(60, 0), 5);
+    EXPECT_EQ(at(314, 0), 5);
+    EXPECT_EQ(at(315, 0), 6);
+    EXPECT_EQ(at(319, 0), 6);
+    for (int x = 0; x < 320; ++x) ASSERT_EQ(at(x, 1), 0) << x;
+
+    // Rows past the top and deltas far outside write nothing.
+    std::vector<uint8_t> past;
+    for (int s = 0; s < 200; ++s) past.insert(past.end(), {0, 0});
+    past.insert(past.end(), {10, 3, 0, 2, 255, 255, 0, 2, 255, 255, 4, 4, 0, 1});
+    destination.assign(64000, 0x11);
+    const std::string pastPath = Write("past.bmp", WithBody(rle, past));
+    EXPECT_EQ(Load(pastPath), pastPath + ": RLE8 data reaches past the picture's edge, clipped\n");
+    for (uint8_t b : destination) ASSERT_EQ(b, 0);
+
+    // Data that ends early (here inside an absolute block, and without any
+    // end-of-bitmap code) keeps what was decoded and says so.
+    destination.assign(64000, 0x11);
+    const std::string cut = Write("cut.bmp", WithBody(rle, {2, 8, 0, 0, 0, 200, 1, 2, 3}));
+    EXPECT_EQ(Load(cut), cut + ": RLE8 data ends without an end-of-bitmap code in row 2 of 200, "
+                               "the rest reads as zero\n");
+    EXPECT_FALSE(DataFileIsOpen());
+    EXPECT_EQ(at(0, 0), 8);
+    EXPECT_EQ(at(1, 0), 8);
+    EXPECT_EQ(at(0, 1), 1);
+    EXPECT_EQ(at(2, 1), 3);
+    EXPECT_EQ(at(3, 1), 0);
+    destination.assign(64000, 0x11);
+    const std::string none = Write("none.bmp", WithBody(rle, {}));
+    EXPECT_EQ(Load(none), none + ": RLE8 data ends without an end-of-bitmap code in row 1 of 200, "
+                                 "the rest reads as zero\n");
+    for (uint8_t b : destination) ASSERT_EQ(b, 0);
+}
+
 TEST_F(SheetLoaderTest, UnsuitableHeadersAreRejected)
 {
     struct Case {
@@ -255,14 +427,25 @@ TEST_F(SheetLoaderTest, UnsuitableHeadersAreRejected)
         cases.push_back({name, f, reason});
     };
     add("signature.bmp", "not a BMP file", [](BmpFile& f) { f.signature[0] = 'M'; });
-    add("topdown.bmp", "320x-200 (top-down rows), need 320x200 bottom-up",
-        [](BmpFile& f) { f.height = -200; });
-    add("wide.bmp", "321x200, need 320x200 bottom-up", [](BmpFile& f) { f.width = 321; });
+    add("wide.bmp", "321x200, need 320x200", [](BmpFile& f) { f.width = 321; });
+    add("tall_topdown.bmp", "320x-201, need 320x200", [](BmpFile& f) { f.height = -201; });
     add("bits24.bmp", "24 bits per pixel, need 8", [](BmpFile& f) { f.bitCount = 24; });
     add("bits4.bmp", "4 bits per pixel, need 8", [](BmpFile& f) { f.bitCount = 4; });
-    add("rle.bmp", "compressed, need uncompressed", [](BmpFile& f) { f.compression = 1; });
+    add("rle4.bmp", "compressed as RLE4, need uncompressed or RLE8",
+        [](BmpFile& f) { f.compression = 2; });
+    add("bitfields.bmp", "compressed as bit fields, need uncompressed or RLE8",
+        [](BmpFile& f) { f.compression = 3; });
+    add("odd_compression.bmp", "unknown compression 77, need uncompressed or RLE8",
+        [](BmpFile& f) { f.compression = 77; });
+    add("rle_topdown.bmp", "RLE8 with top-down rows, which BMP does not allow", [](BmpFile& f) {
+        f.compression = 1;
+        f.height = -200;
+    });
     add("planes.bmp", "2 planes, need 1", [](BmpFile& f) { f.planes = 2; });
-    add("core.bmp", "info header of 12 bytes, need 40 to 1024", [](BmpFile& f) { f.infoSize = 12; });
+    add("core.bmp", "OS/2 bitmap header (12 bytes), need a Windows one (40 bytes or more)",
+        [](BmpFile& f) { f.infoSize = 12; });
+    add("small_info.bmp", "info header of 16 bytes, need 40 to 1024",
+        [](BmpFile& f) { f.infoSize = 16; });
     add("huge_info.bmp", "info header of 5000 bytes, need 40 to 1024",
         [](BmpFile& f) { f.infoSize = 5000; });
     add("colours.bmp", "300 colours in the colour table, at most 256",

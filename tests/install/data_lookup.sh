@@ -57,7 +57,7 @@ expect "installed sheet: the square is drawn" test "$(grey_at "$FRAME" 280 140)"
 mkdir "$WORK/own"
 : >"$WORK/own/scene1.bmp"
 check "working folder first" 0 capture "$WORK/own" "$PREFIX"
-expect "working folder first: its file is the one read" test "$(cat "$WORK/err")" = "scene1.bmp: empty file"
+expect "working folder first: its file is the one read" test "$(cat "$WORK/err")" = "zelvik-capture: scene1.bmp: empty file"
 expect "working folder first: no pictures" test "$(grey_at "$FRAME" 40 15)" -eq 0
 
 # A good sheet of its own in the working folder is used as well: one with
@@ -90,14 +90,14 @@ mkdir -p "$WORK/bare/bin"
 cp "$WORK/moved/bin/zelvik-capture" "$WORK/bare/bin/"
 check "found nowhere" 0 capture "$WORK/empty" "$WORK/bare"
 expect "found nowhere: one line naming both places" test "$(cat "$WORK/err")" = \
-  "scene1.bmp: not found in $(realpath "$WORK/empty") or in $WORK/bare/share/zelvik"
+  "zelvik-capture: scene1.bmp: not found in $(realpath "$WORK/empty") or in $WORK/bare/share/zelvik"
 expect "found nowhere: no pictures" test "$(grey_at "$FRAME" 40 15)" -eq 0
 
 # A video needs its music: found nowhere, the capture fails with that line.
 check "video without music found" 1 bash -c 'cd "$1" && exec "$2" --video "$3" --until 10 --quiet' - \
   "$WORK/empty" "$WORK/bare/bin/zelvik-capture" "$WORK/v.mp4"
 expect "video without music found: the sheet's line and the music's" test "$(tail -1 "$WORK/err")" = \
-  "demo.xm: not found in $(realpath "$WORK/empty") or in $WORK/bare/share/zelvik"
+  "zelvik-capture: demo.xm: not found in $(realpath "$WORK/empty") or in $WORK/bare/share/zelvik"
 expect "video without music found: no file left" test ! -e "$WORK/v.mp4" -a ! -e "$WORK/v.mp4.part"
 
 finish

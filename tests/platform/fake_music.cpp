@@ -33,6 +33,13 @@ bool PlayDemoMusic(const char*)
     return true;
 }
 
+uint32_t MusicLatencyMilliseconds()
+{
+    return 0;
+}
+
+void KeepMusicGoing(uint32_t) {}
+
 // Shutdown is the last thing a process does before it exits, so this is
 // where a test running the program in a child process learns the calls.
 void ShutdownAudio(bool musicEnabled)

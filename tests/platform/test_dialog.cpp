@@ -321,6 +321,7 @@ protected:
     void SetUp() override
     {
         UseHeadlessDrivers();
+        unsetenv("GDK_SCALE");
         SetDialogTemplateLookup(FindDialogTemplate);
     }
     void TearDown() override
@@ -328,6 +329,7 @@ protected:
         SetDialogCreatedHook(nullptr);
         unsetenv("ZELVIK_DIALOG_SCALE");
         unsetenv("ZELVIK_DIALOG_FONT");
+        unsetenv("GDK_SCALE");
         SDL_Quit();
     }
 };
@@ -395,6 +397,39 @@ TEST_F(ModalDialogTest, DoubleScaleDrawsWithATwiceAsLargeFontAndClicksStillLand)
     DestroyDialog(dialog);
 }
 
+TEST_F(ModalDialogTest, TheDesktopsScaleSettingScalesTheDialogAndTheOverrideWins)
+{
+    auto scaleAndSize = [](int32_t* width) {
+        WindowHandle dialog = CreateDialogParam(kOptionsDialogResource, nullptr, OptionsDialogProc, 0);
+        EXPECT_NE(dialog, nullptr) << WindowSystemError();
+        if (dialog == nullptr) return 0.0f;
+        const float scale = GetDialogScale(dialog);
+        SDL_GetWindowSize(dialog->sdlWindow, width, nullptr);
+        DestroyDialog(dialog);
+        return scale;
+    };
+    int32_t plainW = 0, desktopW = 0, doubleW = 0, overrideW = 0, ignoredW = 0;
+    EXPECT_FLOAT_EQ(scaleAndSize(&plainW), 1.0f);
+    setenv("ZELVIK_DIALOG_SCALE", "2", 1);
+    EXPECT_FLOAT_EQ(scaleAndSize(&doubleW), 2.0f);
+    unsetenv("ZELVIK_DIALOG_SCALE");
+    setenv("GDK_SCALE", "2", 1);
+    EXPECT_FLOAT_EQ(scaleAndSize(&desktopW), 2.0f);
+    // The window grows with the font (whose metrics round at each size),
+    // exactly as the override of the same scale makes it.
+    EXPECT_EQ(desktopW, doubleW);
+    EXPECT_GT(desktopW, plainW * 17 / 10);
+    setenv("ZELVIK_DIALOG_SCALE", "1.5", 1);
+    EXPECT_FLOAT_EQ(scaleAndSize(&overrideW), 1.5f);
+    unsetenv("ZELVIK_DIALOG_SCALE");
+    // Settings that are not a usable whole scale are ignored.
+    for (const char* bad : {"0", "-2", "abc", "9"}) {
+        setenv("GDK_SCALE", bad, 1);
+        EXPECT_FLOAT_EQ(scaleAndSize(&ignoredW), 1.0f) << bad;
+        EXPECT_EQ(ignoredW, plainW) << bad;
+    }
+}
+
 // The dialog layer has no templates of its own: it shows what the program's
 // lookup gives and fails clearly for an id the lookup does not know.
 namespace {
@@ -446,4 +481,39 @@ TEST_F(ModalDialogTest, MissingFontFailsClearlyAndTheProgramSaysWhy)
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("cannot show the options dialog"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+// Without a display the show must not fall back to a driver that shows
+// nothing: the window system says so at once, and the dialog fails.
+TEST(WindowSystem, NoReachableDisplayFailsQuicklyInsteadOfRunningUnseen)
+{
+    SDL_Quit();
+    const char* names[] = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"};
+    std::string saved[3];
+    bool had[3];
+    for (int i = 0; i < 3; ++i) {
+        const char* v = std::getenv(names[i]);
+        had[i] = v != nullptr;
+        if (v) saved[i] = v;
+        unsetenv(names[i]);
+    }
+    setenv("WAYLAND_DISPLAY", "zelvik-test-no-such-compositor", 1);
+    setenv("DISPLAY", ":4999", 1);
+    const uint32_t start = SDL_GetTicks();
+    const bool opened = InitWindowSystem();
+    const uint32_t took = SDL_GetTicks() - start;
+    const std::string why = WindowSystemError();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string used = driver ? driver : "";
+    SDL_Quit();
+    for (int i = 0; i < 3; ++i) {
+        if (had[i]) setenv(names[i], saved[i].c_str(), 1);
+        else unsetenv(names[i]);
+    }
+    // A console with a usable graphics device is a display too.
+    if (opened && used != "offscreen" && used != "dummy") GTEST_SKIP() << "a display was found: " << used;
+    EXPECT_FALSE(opened) << "fell back to " << used;
+    EXPECT_LT(took, 2000u);
+    EXPECT_NE(why.find("no display reachable"), std::string::npos) << why;
+    EXPECT_NE(why.find(":4999"), std::string::npos) << why;
 }

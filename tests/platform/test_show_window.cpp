@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -127,11 +129,31 @@ intptr_t RecordingProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_
 void Push(SDL_Event e) { SDL_PushEvent(&e); }
 
 uint32_t ShowWindowId() { return GetSdlWindowId(DisplayWindowHandle()); }
+SDL_Window* ShowWindow() { return SDL_GetWindowFromID(ShowWindowId()); }
 
-// The colour on screen at (x, y), as 0xRRGGBB.
+// The size of what the show draws on: the renderer's output, or the
+// window's surface where frames go straight into it.
+void OutputSize(int* w, int* h)
+{
+    if (DisplayRenderer() != nullptr) {
+        SDL_GetRendererOutputSize(DisplayRenderer(), w, h);
+        return;
+    }
+    const SDL_Surface* surface = SDL_GetWindowSurface(ShowWindow());
+    *w = surface ? surface->w : 0;
+    *h = surface ? surface->h : 0;
+}
+
+// The colour on screen at (x, y), as 0xRRGGBB, on either path.
 uint32_t ScreenPixel(int x, int y)
 {
     Uint32 pixel = 0;
+    if (DisplayRenderer() == nullptr) {
+        const SDL_Surface* surface = SDL_GetWindowSurface(ShowWindow());
+        if (surface == nullptr || x < 0 || y < 0 || x >= surface->w || y >= surface->h) return 0xDEAD;
+        std::memcpy(&pixel, static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch + x * 4, 4);
+        return pixel & 0xFFFFFF;
+    }
     const SDL_Rect r{x, y, 1, 1};
     SDL_RenderReadPixels(DisplayRenderer(), &r, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
     return pixel & 0xFFFFFF;
@@ -177,6 +199,8 @@ protected:
     {
         ShutdownDisplay();
         SetBackBufferFormatOverride(0);
+        FailSdlDisplayLocks(0);
+        unsetenv("ZELVIK_PRESENTATION");
         SetDisplayOpenedHook(nullptr);
         SetDialogCreatedHook(nullptr);
         UseDisplayBackend(nullptr);
@@ -273,7 +297,7 @@ TEST_F(ShowWindowTest, InactiveWindowKeepsItsLastPictureUntilActiveAgain)
 {
     Open();
     int w = 0, h = 0;
-    SDL_GetRendererOutputSize(DisplayRenderer(), &w, &h);
+    OutputSize(&w, &h);
     Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
     FillFrame(0xFF0000);
     PresentFrame(TrueColourFrame);
@@ -350,6 +374,160 @@ TEST_F(ShowWindowTest, CloseRequestAndQuitEndTheProcessWithStatusZero)
             PresentFrame(TrueColourFrame);
         },
         testing::ExitedWithCode(0), "");
+}
+
+// --- Presentation paths, display changes, back buffers that stop locking --------------
+
+TEST(PresentationPath, ProcessorDrawnRenderersGoStraightToTheWindowSurface)
+{
+    using enum PresentationPath;
+    struct Case {
+        const char* renderer;
+        const char* gl;
+        const char* forced;
+        PresentationPath expected;
+    };
+    const Case cases[] = {
+        {"software", "", nullptr, Surface},
+        {"opengl", "llvmpipe (LLVM 15.0.6, 256 bits)", nullptr, Surface},
+        {"opengl", "Gallium 0.4 on softpipe", nullptr, Surface},
+        {"opengles2", "Mesa DRI SWRAST", nullptr, Surface},
+        {"opengl", "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", nullptr, Texture},
+        {"opengl", "", nullptr, Texture},
+        {"direct3d11", "", nullptr, Texture},
+        {"software", "", "texture", Texture},
+        {"opengl", "AMD Radeon RX 6600", "surface", Surface},
+        {"software", "", "", Surface},  // empty: chosen by the renderer
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.renderer) + " / " + c.gl + " / " + (c.forced ? c.forced : "-"));
+        EXPECT_EQ(ChoosePresentationPath(c.renderer, c.gl, c.forced), c.expected);
+    }
+}
+
+namespace {
+
+// Presents one frame of four quadrants and checks their colours at the
+// centres of the 4:3 picture for the current output size, and black where
+// the borders are.
+void ExpectQuadrantsAt4By3()
+{
+    const uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xC86428};
+    FillQuadrants(colours);
+    ASSERT_EQ(PresentFrameOrRecover(TrueColourFrame), FrameOutcome::Shown);
+    int w = 0, h = 0;
+    OutputSize(&w, &h);
+    const PixelRect p = ComputePresentation(w, h, 320, 200, 0, 0).picture;
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    EXPECT_TRUE(Near(ScreenPixel(p.x + p.w / 4, p.y + p.h / 4), colours[0], 8));
+    EXPECT_TRUE(Near(ScreenPixel(p.x + 3 * p.w / 4, p.y + p.h / 4), colours[1], 8));
+    EXPECT_TRUE(Near(ScreenPixel(p.x + p.w / 4, p.y + 3 * p.h / 4), colours[2], 8));
+    EXPECT_TRUE(Near(ScreenPixel(p.x + 3 * p.w / 4, p.y + 3 * p.h / 4), colours[3], 8))
+        << std::hex << ScreenPixel(p.x + 3 * p.w / 4, p.y + 3 * p.h / 4);
+    // Sharp: a quadrant's colour reaches within two pixels of the middle line.
+    EXPECT_TRUE(Near(ScreenPixel(p.x + p.w / 2 - 3, p.y + p.h / 4), colours[0], 8));
+    EXPECT_TRUE(Near(ScreenPixel(p.x + p.w / 2 + 3, p.y + p.h / 4), colours[1], 8));
+    if (p.x > 0) {
+        EXPECT_EQ(ScreenPixel(0, h / 2), 0u);
+        EXPECT_EQ(ScreenPixel(p.x - 1, h / 2), 0u);
+        EXPECT_EQ(ScreenPixel(w - 1, h / 2), 0u);
+    }
+    if (p.y > 0) {
+        EXPECT_EQ(ScreenPixel(w / 2, 0), 0u);
+        EXPECT_EQ(ScreenPixel(w / 2, p.y - 1), 0u);
+        EXPECT_EQ(ScreenPixel(w / 2, h - 1), 0u);
+    }
+}
+
+// Leaves full screen and gives the window a size of its own.
+void ResizeShowWindow(int w, int h)
+{
+    SDL_SetWindowFullscreen(ShowWindow(), 0);
+    SDL_SetWindowSize(ShowWindow(), w, h);
+}
+
+}  // namespace
+
+TEST_F(ShowWindowTest, BothPathsShowThePictureAt4By3AndFollowTheWindowSize)
+{
+    for (const char* path : {"surface", "texture"}) {
+        SCOPED_TRACE(path);
+        setenv("ZELVIK_PRESENTATION", path, 1);
+        Open();
+        EXPECT_EQ(DisplayPresentationPath(),
+                  std::strcmp(path, "surface") == 0 ? PresentationPath::Surface : PresentationPath::Texture);
+        Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
+        ExpectQuadrantsAt4By3();
+        // Wide, tall, back to wide and a size smaller than the canvas: the
+        // next frame is at 4:3, centred, at the new size.
+        for (auto [w, h] : {std::pair{1600, 900}, {700, 1000}, {1280, 1024}, {200, 150}, {1024, 768}}) {
+            ResizeShowWindow(w, h);
+            ExpectQuadrantsAt4By3();
+            int ow = 0, oh = 0;
+            OutputSize(&ow, &oh);
+            EXPECT_EQ(ow, w);
+            EXPECT_EQ(oh, h);
+        }
+        ShutdownDisplay();
+    }
+    // SDL's dummy driver offers only its software renderer: the surface path.
+    unsetenv("ZELVIK_PRESENTATION");
+    Open();
+    EXPECT_STREQ(DisplayRendererName(), "software");
+    EXPECT_EQ(DisplayPresentationPath(), PresentationPath::Surface);
+}
+
+// The renderer's device or targets reset: the textures are made again and
+// the next frame is right; fifty resets leave no texture behind (the
+// sanitizer build's leak check counts what is left at exit).
+TEST_F(ShowWindowTest, RendererResetsMakeTheTexturesAgain)
+{
+    setenv("ZELVIK_PRESENTATION", "texture", 1);
+    Open();
+    Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
+    ExpectQuadrantsAt4By3();
+    const int32_t made = DisplayTexturesMade();
+    for (int i = 0; i < 50; ++i) {
+        SDL_Event e{};
+        e.type = i % 2 ? SDL_RENDER_TARGETS_RESET : SDL_RENDER_DEVICE_RESET;
+        Push(e);
+        ASSERT_EQ(PresentFrameOrRecover(TrueColourFrame), FrameOutcome::Shown);
+    }
+    // A device reset makes both textures again, a targets reset the
+    // intermediate one (where the renderer has render targets at all).
+    EXPECT_GE(DisplayTexturesMade() - made, 25 + 25);
+    ExpectQuadrantsAt4By3();
+}
+
+TEST_F(ShowWindowTest, BackBufferThatStopsLockingIsMadeAgainOnBothPaths)
+{
+    for (const char* path : {"surface", "texture"}) {
+        SCOPED_TRACE(path);
+        setenv("ZELVIK_PRESENTATION", path, 1);
+        Open();
+        Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
+        ExpectQuadrantsAt4By3();
+        const int32_t made = DisplayTexturesMade();
+        FailSdlDisplayLocks(kFailedFramesBeforeReset);
+        for (int i = 0; i < kFailedFramesBeforeReset; ++i)
+            EXPECT_EQ(PresentFrameOrRecover(TrueColourFrame), FrameOutcome::Skipped);
+        if (DisplayPresentationPath() == PresentationPath::Texture) {
+            EXPECT_GT(DisplayTexturesMade(), made) << "the back buffer was not made again";
+        }
+        ExpectQuadrantsAt4By3();
+        // Locks that keep failing after the reset: lost, not frozen.
+        FailSdlDisplayLocks(1000);
+        FrameOutcome outcome = FrameOutcome::Shown;
+        int frames = 0;
+        while (outcome != FrameOutcome::Lost && frames < 20) {
+            outcome = PresentFrameOrRecover(TrueColourFrame);
+            ++frames;
+        }
+        EXPECT_EQ(outcome, FrameOutcome::Lost);
+        EXPECT_EQ(frames, 2 * kFailedFramesBeforeReset);
+        FailSdlDisplayLocks(0);
+        ShutdownDisplay();
+    }
 }
 
 TEST(TickCount, CountsMillisecondsSinceBootNotSinceProgramStart)
@@ -439,4 +617,24 @@ TEST_F(ShowWindowTest, WithMusicOffThePlayerIsNeverAskedForAnything)
             DemoMain();
         },
         testing::ExitedWithCode(0), "music calls: start=0 stereo=0 highRate=0 play=0 shutdown\\(0\\)");
+}
+
+// A display that cannot be mended ends the show with one line and status
+// 0, the music shut down as at any end, instead of a frozen picture.
+TEST_F(ShowWindowTest, DisplayThatCannotBeMendedEndsTheShowWithOneLineAndStatusZero)
+{
+    EXPECT_EXIT(
+        {
+            SetDialogCreatedHook([](WindowHandle d) { PushClick(d, kStartButton); });
+            SetDisplayOpenedHook([] {
+                Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
+                FailSdlDisplayLocks(1 << 30);
+            });
+            const int status = DemoMain();
+            std::fprintf(stderr, "DemoMain returned %d\n", status);
+            std::exit(status);
+        },
+        testing::ExitedWithCode(0),
+        "zelvik: the display stopped taking frames and could not be made again: lock failure injected by a "
+        "test\n.*DemoMain returned 0");
 }

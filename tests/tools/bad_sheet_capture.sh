@@ -35,7 +35,8 @@ run() {
 }
 
 # rejected NAME SHEET-PATH REASON [RUNNER...]: the sheet is refused with
-# "SHEET-PATH: REASON" and the frame is the one drawn without a sheet.
+# "zelvik-capture: SHEET-PATH: REASON" and the frame is the one drawn
+# without a sheet.
 rejected() {
   local name="$1" sheet="$2" reason="$3"
   shift 3
@@ -47,8 +48,8 @@ rejected() {
   fi
   local said
   said="$(cat "$WORK/$name.err")"
-  if [[ "$said" != "$sheet: $reason" || $(wc -l <"$WORK/$name.err") -ne 1 ]]; then
-    fail "$name: stderr is '$said', expected the one line '$sheet: $reason'"
+  if [[ "$said" != "zelvik-capture: $sheet: $reason" || $(wc -l <"$WORK/$name.err") -ne 1 ]]; then
+    fail "$name: stderr is '$said', expected the one line 'zelvik-capture: $sheet: $reason'"
     return
   fi
   if ! cmp -s "$WORK/$name/$FRAME" "$WORK/none/$FRAME"; then
@@ -86,7 +87,7 @@ rejected cut-in-headers "$WORK/cut20.bmp" "cut short: 20 bytes, the headers alon
 head -c 33078 "$SHEET" >"$WORK/cut-rows.bmp"
 run cut-rows "$WORK/cut-rows.bmp"
 if [[ $STATUS -eq 0 && "$(cat "$WORK/cut-rows.err")" == \
-      "$WORK/cut-rows.bmp: cut short: 33078 of 65078 bytes, the rest reads as zero" ]]; then
+      "zelvik-capture: $WORK/cut-rows.bmp: cut short: 33078 of 65078 bytes, the rest reads as zero" ]]; then
   passes=$((passes + 1))
 else
   fail "cut in the rows: status $STATUS, stderr '$(cat "$WORK/cut-rows.err")'"
@@ -100,9 +101,40 @@ if command -v convert >/dev/null; then
   convert -size 320x200 xc:red -type TrueColor "BMP3:$WORK/truecolour.bmp" 2>/dev/null
   rejected truecolour "$WORK/truecolour.bmp" "24 bits per pixel, need 8"
 fi
-# The same file with its height negated: rows stored top-down.
-{ head -c 22 "$SHEET"; printf '\x38\xff\xff\xff'; tail -c +27 "$SHEET"; } >"$WORK/top-down.bmp"
-rejected top-down "$WORK/top-down.bmp" "320x-200 (top-down rows), need 320x200 bottom-up"
+# same NAME SHEET-PATH: the sheet is used without a word and draws the
+# frame the good sheet draws.
+same() {
+  run "$1" "$2"
+  if [[ $STATUS -eq 0 && ! -s "$WORK/$1.err" ]] && cmp -s "$WORK/$1/$FRAME" "$WORK/good/$FRAME"; then
+    passes=$((passes + 1))
+  else
+    fail "$1: status $STATUS, stderr '$(cat "$WORK/$1.err")', or a frame unlike the good sheet's"
+  fi
+}
+# The same picture stored top-down: height negated, rows in the other order.
+{
+  head -c 22 "$SHEET"; printf '\x38\xff\xff\xff'; head -c 1078 "$SHEET" | tail -c +27
+  for row in $(seq 199 -1 0); do tail -c +$((1079 + 320 * row)) "$SHEET" | head -c 320; done
+} >"$WORK/top-down.bmp"
+same top-down "$WORK/top-down.bmp"
+# The same file with its height negated but the rows left as they were is
+# a valid picture too, upside down: it must differ.
+{ head -c 22 "$SHEET"; printf '\x38\xff\xff\xff'; tail -c +27 "$SHEET"; } >"$WORK/flipped.bmp"
+run flipped "$WORK/flipped.bmp"
+if [[ $STATUS -eq 0 && ! -s "$WORK/flipped.err" ]] && ! cmp -s "$WORK/flipped/$FRAME" "$WORK/good/$FRAME"; then
+  passes=$((passes + 1))
+else
+  fail "flipped: status $STATUS, stderr '$(cat "$WORK/flipped.err")', or the same frame as the good sheet"
+fi
+# RLE8 as ImageMagick writes an 8-bit palette BMP by default.
+if command -v convert >/dev/null; then
+  convert "$SHEET" "BMP3:$WORK/rle8.bmp" 2>/dev/null
+  if [[ "$(od -An -tu4 -j30 -N4 "$WORK/rle8.bmp" | tr -d ' ')" == 1 ]]; then
+    same rle8 "$WORK/rle8.bmp"
+  else
+    echo "SKIP: rle8: this ImageMagick did not write RLE8"
+  fi
+fi
 
 # 200 MB without a header (sparse: no disk used), and the good file with
 # 200 MB after it: only the start of either is read.

@@ -88,8 +88,8 @@ case_() {
   show "$name" TERM "$@"
   [[ $STATUS -eq 999 ]] && return
   local expected=""
-  [[ -n "$sheetLine" ]] && expected+="scene1.bmp: $sheetLine"$'\n'
-  [[ -n "$musicLine" ]] && expected+="demo.xm: $musicLine"$'\n'
+  [[ -n "$sheetLine" ]] && expected+="zelvik: scene1.bmp: $sheetLine"$'\n'
+  [[ -n "$musicLine" ]] && expected+="zelvik: demo.xm: $musicLine"$'\n'
   local said
   said="$(cat "$WORK/$name.err"; echo x)"
   said="${said%x}"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "display/display.h"
 #include "display/offscreen_display.h"
 #include "driver/clock.h"
+#include "driver/report.h"
 #include "platform/data_files.h"
 #include "show/setup.h"
 #include "show/timeline.h"
@@ -47,6 +49,8 @@ struct Options {
     bool quiet = false;
     bool fpsGiven = false;
     bool bench = false;
+    bool help = false;
+    bool version = false;
     bool videoGiven = false;
     VideoJob video;
 };
@@ -107,10 +111,14 @@ void PrintHelp()
         kDefaultUntil, InstalledFolderForHelp().c_str());
 }
 
-[[noreturn]] void BadArgument(const std::string& argument, const std::string& why)
+// The options followed by a value.
+const std::set<std::string> kTakesValue = {"--seed",  "--fps",     "--until", "--at",
+                                           "--png",   "--format",  "--surface", "--sheet",
+                                           "--video", "--size",    "--music", "--rate"};
+
+std::string BadArgument(const std::string& argument, const std::string& why)
 {
-    std::fprintf(stderr, "zelvik-capture: %s: %s (see --help)\n", argument.c_str(), why.c_str());
-    std::exit(2);
+    return argument + ": " + why;
 }
 
 bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value)
@@ -133,41 +141,41 @@ bool ClockIsDrawn(uint32_t clock, uint32_t fps)
     return ScheduledDemoClock(n, fps) == clock;
 }
 
-Options ParseOptions(int argc, char** argv)
+// Fills `options` from the command line; returns "" or what is wrong with
+// which argument.
+std::string ParseOptions(int argc, char** argv, Options& options)
 {
-    Options options;
     std::string formatName;
     std::vector<std::string> videoOnly;  // options that only mean something with --video
     std::string musicSetting;            // an option about the music, if any was given
     bool musicGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        auto value = [&]() -> const char* {
-            if (i + 1 >= argc) BadArgument(argument, "needs a value");
-            return argv[++i];
-        };
+        if (kTakesValue.count(argument) != 0 && i + 1 >= argc)
+            return BadArgument(argument, "needs a value");
+        auto value = [&]() -> const char* { return argv[++i]; };
         uint64_t number = 0;
         if (argument == "--help" || argument == "-h") {
-            PrintHelp();
-            std::exit(0);
+            options.help = true;
+            return "";
         } else if (argument == "--version") {
-            std::printf("zelvik-capture %s\n", ZELVIK_VERSION);
-            std::exit(0);
+            options.version = true;
+            return "";
         } else if (argument == "--seed") {
             const char* text = value();
             if (!ParseUnsigned(text, UINT32_MAX, &number))
-                BadArgument(argument, std::string("'") + text + "' is not a number 0 ... 4294967295");
+                return BadArgument(argument, std::string("'") + text + "' is not a number 0 ... 4294967295");
             options.seed = static_cast<uint32_t>(number);
         } else if (argument == "--fps") {
             const char* text = value();
             if (!ParseUnsigned(text, 1000, &number) || number < 1)
-                BadArgument(argument, std::string("'") + text + "' is not a whole number 1 ... 1000");
+                return BadArgument(argument, std::string("'") + text + "' is not a whole number 1 ... 1000");
             options.fps = static_cast<uint32_t>(number);
             options.fpsGiven = true;
         } else if (argument == "--until") {
             const char* text = value();
             if (!ParseUnsigned(text, UINT32_MAX, &number))
-                BadArgument(argument, std::string("'") + text + "' is not a demo clock 0 ... 4294967295");
+                return BadArgument(argument, std::string("'") + text + "' is not a demo clock 0 ... 4294967295");
             options.until = static_cast<uint32_t>(number);
             options.untilGiven = true;
         } else if (argument == "--at") {
@@ -177,28 +185,28 @@ Options ParseOptions(int argc, char** argv)
                 const size_t comma = list.find(',', start);
                 const std::string item = list.substr(start, comma - start);
                 if (!ParseUnsigned(item.c_str(), UINT32_MAX, &number))
-                    BadArgument(argument, "'" + item + "' is not a demo clock 0 ... 4294967295");
+                    return BadArgument(argument, "'" + item + "' is not a demo clock 0 ... 4294967295");
                 options.at.insert(static_cast<uint32_t>(number));
                 if (comma == std::string::npos) break;
                 start = comma + 1;
             }
         } else if (argument == "--png") {
             options.pngDir = value();
-            if (options.pngDir.empty()) BadArgument(argument, "needs a folder");
+            if (options.pngDir.empty()) return BadArgument(argument, "needs a folder");
         } else if (argument == "--format") {
             formatName = value();
             options.format = FindPixelFormat(formatName.c_str());
             if (options.format == nullptr)
-                BadArgument(argument, "'" + formatName +
+                return BadArgument(argument, "'" + formatName +
                                           "' is not one of 32, 32-swapped, 24, 24-swapped, 565, "
                                           "565-swapped, 555, 555-swapped");
         } else if (argument == "--surface") {
             options.surfaceDir = value();
-            if (options.surfaceDir.empty()) BadArgument(argument, "needs a folder");
+            if (options.surfaceDir.empty()) return BadArgument(argument, "needs a folder");
         } else if (argument == "--sheet") {
             options.sheet = value();
             options.sheetGiven = true;
-            if (options.sheet.empty()) BadArgument(argument, "needs a file");
+            if (options.sheet.empty()) return BadArgument(argument, "needs a file");
         } else if (argument == "--quiet") {
             options.quiet = true;
         } else if (argument == "--bench") {
@@ -207,7 +215,7 @@ Options ParseOptions(int argc, char** argv)
             options.video.path = value();
             options.videoGiven = true;
             if (VideoContainerFor(options.video.path) == nullptr)
-                BadArgument(argument, "'" + options.video.path +
+                return BadArgument(argument, "'" + options.video.path +
                                           "' does not end in .mp4, .m4v, .mov or .mkv");
         } else if (argument == "--size") {
             videoOnly.push_back(argument);
@@ -220,7 +228,7 @@ Options ParseOptions(int argc, char** argv)
                 if (x == std::string::npos || !ParseUnsigned(text.substr(0, x).c_str(), 7680, &w) ||
                     !ParseUnsigned(text.substr(x + 1).c_str(), 4320, &h) || w < 16 || h < 16 ||
                     w % 2 != 0 || h % 2 != 0)
-                    BadArgument(argument, "'" + text +
+                    return BadArgument(argument, "'" + text +
                                               "' is not native or WxH with even W 16 ... 7680 and "
                                               "even H 16 ... 4320");
                 options.video.native = false;
@@ -235,13 +243,13 @@ Options ParseOptions(int argc, char** argv)
             musicSetting = argument;
             musicGiven = true;
             options.video.musicPath = value();
-            if (options.video.musicPath.empty()) BadArgument(argument, "needs a file");
+            if (options.video.musicPath.empty()) return BadArgument(argument, "needs a file");
         } else if (argument == "--rate") {
             videoOnly.push_back(argument);
             musicSetting = argument;
             const char* text = value();
             if (!ParseUnsigned(text, 44100, &number) || (number != 22050 && number != 44100))
-                BadArgument(argument, std::string("'") + text + "' is not 22050 or 44100");
+                return BadArgument(argument, std::string("'") + text + "' is not 22050 or 44100");
             options.video.rate = static_cast<uint32_t>(number);
         } else if (argument == "--mono") {
             videoOnly.push_back(argument);
@@ -251,28 +259,28 @@ Options ParseOptions(int argc, char** argv)
             videoOnly.push_back(argument);
             options.video.music = false;
         } else {
-            BadArgument(argument, "unknown option");
+            return BadArgument(argument, "unknown option");
         }
     }
     if (!options.surfaceDir.empty() && options.format == nullptr)
-        BadArgument("--surface", "needs --format");
+        return BadArgument("--surface", "needs --format");
     if (options.format != nullptr && options.surfaceDir.empty())
-        BadArgument("--format", "needs --surface");
-    if (!options.videoGiven && !videoOnly.empty()) BadArgument(videoOnly.front(), "needs --video");
+        return BadArgument("--format", "needs --surface");
+    if (!options.videoGiven && !videoOnly.empty()) return BadArgument(videoOnly.front(), "needs --video");
     if (options.videoGiven || options.bench) {
         const char* mode = options.videoGiven ? "--video" : "--bench";
-        if (options.videoGiven && options.bench) BadArgument("--bench", "cannot be used with --video");
-        if (!options.at.empty()) BadArgument("--at", std::string("cannot be used with ") + mode);
-        if (!options.pngDir.empty()) BadArgument("--png", std::string("cannot be used with ") + mode);
+        if (options.videoGiven && options.bench) return BadArgument("--bench", "cannot be used with --video");
+        if (!options.at.empty()) return BadArgument("--at", std::string("cannot be used with ") + mode);
+        if (!options.pngDir.empty()) return BadArgument("--png", std::string("cannot be used with ") + mode);
         if (!options.surfaceDir.empty())
-            BadArgument("--surface", std::string("cannot be used with ") + mode);
+            return BadArgument("--surface", std::string("cannot be used with ") + mode);
     }
     if (options.videoGiven) {
         if (!options.video.music && !musicSetting.empty())
-            BadArgument(musicSetting, "cannot be used with --no-music");
+            return BadArgument(musicSetting, "cannot be used with --no-music");
         if (options.video.lossless &&
             std::strcmp(VideoContainerFor(options.video.path), "matroska") != 0)
-            BadArgument("--lossless", "needs a .mkv name for --video");
+            return BadArgument("--lossless", "needs a .mkv name for --video");
     }
     if (options.bench && !options.fpsGiven) options.fps = 100;
     if (!options.at.empty() && !options.untilGiven) options.until = *options.at.rbegin();
@@ -287,27 +295,22 @@ Options ParseOptions(int argc, char** argv)
     }
     for (uint32_t clock : options.at)
         if (!ClockIsDrawn(clock, options.fps))
-            BadArgument("--at", "no frame is drawn at demo clock " + std::to_string(clock) +
-                                    " with --fps " + std::to_string(options.fps));
-    return options;
+            return BadArgument("--at", "no frame is drawn at demo clock " + std::to_string(clock) +
+                                           " with --fps " + std::to_string(options.fps));
+    return "";
 }
 
-// Creates the folder if needed and makes sure files can be written into it.
-void PrepareFolder(const std::string& folder)
+// Creates the folder if needed and makes sure files can be written into
+// it. Returns "" or why not.
+std::string PrepareFolder(const std::string& folder)
 {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error) {
-        std::fprintf(stderr, "zelvik-capture: cannot create folder %s: %s\n", folder.c_str(),
-                     error.message().c_str());
-        std::exit(1);
-    }
-    if (!std::filesystem::is_directory(folder) || access(folder.c_str(), W_OK | X_OK) != 0) {
-        std::fprintf(stderr, "zelvik-capture: cannot write into folder %s: %s\n", folder.c_str(),
-                     std::filesystem::is_directory(folder) ? std::strerror(errno)
-                                                           : "not a folder");
-        std::exit(1);
-    }
+    if (error) return "cannot create folder " + folder + ": " + error.message();
+    if (!std::filesystem::is_directory(folder)) return "cannot write into folder " + folder + ": not a folder";
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        return "cannot write into folder " + folder + ": " + std::strerror(errno);
+    return "";
 }
 
 std::string FrameName(const std::string& folder, uint32_t clock, const char* extension)
@@ -317,15 +320,11 @@ std::string FrameName(const std::string& folder, uint32_t clock, const char* ext
     return (std::filesystem::path(folder) / name).string();
 }
 
-[[noreturn]] void WriteFailed(const std::string& path, const std::string& why)
+// Writes the surface's rows back to back, without its pitch padding, under
+// a temporary name renamed when complete. Returns "" or why it failed
+// (nothing is then left under either name).
+std::string WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
 {
-    std::fprintf(stderr, "zelvik-capture: cannot write %s: %s\n", path.c_str(), why.c_str());
-    std::exit(1);
-}
-
-void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
-{
-    // Rows back to back, without the surface's pitch padding.
     const int32_t rowBytes = OffscreenSurfaceRowBytes();
     const int32_t pitch = OffscreenSurfacePitch();
     const uint8_t* surface = OffscreenSurfacePixels();
@@ -334,45 +333,43 @@ void WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
                     surface + static_cast<size_t>(y) * pitch, static_cast<size_t>(rowBytes));
     const std::string temporary = path + ".part";
     FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) WriteFailed(path, std::strerror(errno));
+    if (file == nullptr) return std::strerror(errno);
     const bool written = std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
-    const int savedErrno = errno;
-    if (std::fclose(file) != 0 || !written) {
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    const int closeErrno = errno;
+    if (!written || !closed) {
         std::remove(temporary.c_str());
-        WriteFailed(path, std::strerror(written ? errno : savedErrno));
+        return std::strerror(written ? closeErrno : writeErrno);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
         std::remove(temporary.c_str());
-        WriteFailed(path, reason);
+        return reason;
     }
+    return "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+Outcome WriteFailed(const std::string& path, const std::string& why)
 {
-    const Options options = ParseOptions(argc, argv);
-    if (options.bench) return RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet);
-    if (options.videoGiven) {
-        VideoJob job = options.video;
-        job.seed = options.seed;
-        job.fps = options.fps;
-        job.until = options.until;
-        job.sheet = options.sheet;
-        job.quiet = options.quiet;
-        return RunVideoCapture(job);
-    }
-    if (!options.pngDir.empty()) PrepareFolder(options.pngDir);
-    if (!options.surfaceDir.empty()) PrepareFolder(options.surfaceDir);
+    return Outcome{1, "cannot write " + path + ": " + why};
+}
+
+// Draws the schedule and writes the frames asked for as PNGs and/or raw
+// surfaces.
+Outcome CaptureFrames(const Options& options)
+{
+    std::string failure;
+    if (!options.pngDir.empty() && !(failure = PrepareFolder(options.pngDir)).empty())
+        return Outcome{1, failure};
+    if (!options.surfaceDir.empty() && !(failure = PrepareFolder(options.surfaceDir)).empty())
+        return Outcome{1, failure};
 
     if (options.format != nullptr) {
         ConfigureOffscreenSurface(options.format, kSurfaceRowPadding);
         UseDisplayBackend(&OffscreenDisplay);
-        if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) {
-            std::fprintf(stderr, "zelvik-capture: cannot open the off-screen surface\n");
-            return 1;
-        }
+        if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight))
+            return Outcome{1, "cannot open the off-screen surface"};
         AppActive = 1;
     }
     std::vector<uint8_t> surfaceRows(options.format != nullptr
@@ -388,6 +385,7 @@ int main(int argc, char** argv)
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO) &&
                               (!options.pngDir.empty() || !options.surfaceDir.empty());
     uint64_t lastPercent = 101;
+    Outcome outcome;
     for (uint64_t n = 0;; ++n) {
         const uint64_t clock64 = ScheduledDemoClock(n, options.fps);
         if (clock64 > options.until) break;
@@ -398,13 +396,21 @@ int main(int argc, char** argv)
         if (ScheduledDemoClock(n + 1, options.fps) == clock) continue;
         if (!options.pngDir.empty()) {
             const std::string path = FrameName(options.pngDir, clock, "png");
-            const std::string failure = WriteIndexedPng(path, Canvas, kCanvasWidth, kCanvasHeight,
-                                                        PaletteRed, PaletteGreen, PaletteBlue);
-            if (!failure.empty()) WriteFailed(path, failure);
+            failure = WriteIndexedPng(path, Canvas, kCanvasWidth, kCanvasHeight, PaletteRed,
+                                      PaletteGreen, PaletteBlue);
+            if (!failure.empty()) {
+                outcome = WriteFailed(path, failure);
+                break;
+            }
         }
         if (options.format != nullptr) {
             PresentFrame(TrueColourFrame);
-            WriteSurface(FrameName(options.surfaceDir, clock, "raw"), surfaceRows);
+            const std::string path = FrameName(options.surfaceDir, clock, "raw");
+            failure = WriteSurface(path, surfaceRows);
+            if (!failure.empty()) {
+                outcome = WriteFailed(path, failure);
+                break;
+            }
         }
         if (showProgress) {
             const uint64_t percent = (n + 1) * 100 / totalFrames;
@@ -417,5 +423,47 @@ int main(int argc, char** argv)
     }
     if (showProgress) std::fprintf(stderr, "\n");
     if (options.format != nullptr) ShutdownDisplay();
-    return 0;
+    return outcome;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Past a file size limit, writing fails like a full disk (EFBIG) rather
+    // than the process being killed with its partial files left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    zelvik::SetReportPrefix("zelvik-capture");
+
+    Options options;
+    const std::string wrong = ParseOptions(argc, argv, options);
+    if (!wrong.empty()) {
+        std::fprintf(stderr, "zelvik-capture: %s (see --help)\n", wrong.c_str());
+        return 2;
+    }
+    if (options.help) {
+        PrintHelp();
+        return 0;
+    }
+    if (options.version) {
+        std::printf("zelvik-capture %s\n", ZELVIK_VERSION);
+        return 0;
+    }
+
+    Outcome outcome;
+    if (options.bench) {
+        outcome = RunPipelineBenchmark(options.seed, options.fps, options.until, options.sheet, options.quiet);
+    } else if (options.videoGiven) {
+        VideoJob job = options.video;
+        job.seed = options.seed;
+        job.fps = options.fps;
+        job.until = options.until;
+        job.sheet = options.sheet;
+        job.quiet = options.quiet;
+        outcome = RunVideoCapture(job);
+    } else {
+        outcome = CaptureFrames(options);
+    }
+    if (!outcome.message.empty()) std::fprintf(stderr, "zelvik-capture: %s\n", outcome.message.c_str());
+    return outcome.status;
 }

@@ -11,6 +11,7 @@ namespace zelvik {
 namespace {
 
 struct PngFailure {
+    FILE* file = nullptr;
     std::string reason;
 };
 
@@ -23,6 +24,26 @@ void OnPngError(png_structp png, png_const_charp message)
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// Writes through stdio, keeping the system's reason when a write fails
+// (a full disk, a file size limit) instead of libpng's bare "Write Error".
+void WritePngBytes(png_structp png, png_bytep data, size_t length)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, length, failure->file) != length) {
+        failure->reason = std::strerror(errno);
+        png_longjmp(png, 1);
+    }
+}
+
+void FlushPngBytes(png_structp png)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
+    if (std::fflush(failure->file) != 0) {
+        failure->reason = std::strerror(errno);
+        png_longjmp(png, 1);
+    }
+}
+
 }  // namespace
 
 std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
@@ -34,6 +55,7 @@ std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int3
     if (file == nullptr) return std::strerror(errno);
 
     PngFailure failure;
+    failure.file = file;
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -50,7 +72,7 @@ std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int3
         return failure.reason.empty() ? "write failed" : failure.reason;
     }
 
-    png_init_io(png, file);
+    png_set_write_fn(png, &failure, WritePngBytes, FlushPngBytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

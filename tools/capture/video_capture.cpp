@@ -13,9 +13,9 @@
 
 #include "canvas/canvas.h"
 #include "capture/sound_schedule.h"
-#include "capture/video_scaler.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
+#include "display/scaler.h"
 #include "driver/clock.h"
 #include "driver/stop_signals.h"
 #include "show/setup.h"
@@ -35,13 +35,12 @@ bool OpenSurface()
 {
     ConfigureOffscreenSurface(FindPixelFormat("32"), 0);
     UseDisplayBackend(&OffscreenDisplay);
-    if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) {
-        std::fprintf(stderr, "zelvik-capture: cannot open the off-screen surface\n");
-        return false;
-    }
+    if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) return false;
     AppActive = 1;
     return true;
 }
+
+constexpr const char* kNoSurface = "cannot open the off-screen surface";
 
 std::string MinutesAndSeconds(double seconds)
 {
@@ -89,10 +88,9 @@ void ShowProgress(Progress& p, uint64_t done)
     if (p.terminal && done == p.total) std::fputc('\n', stderr);
 }
 
-int Fail(const std::string& path, const std::string& why)
+Outcome Fail(const std::string& path, const std::string& why)
 {
-    std::fprintf(stderr, "zelvik-capture: cannot write %s: %s\n", path.c_str(), why.c_str());
-    return 1;
+    return Outcome{1, "cannot write " + path + ": " + why};
 }
 
 struct Resources {
@@ -101,7 +99,7 @@ struct Resources {
     ~Resources()
     {
         AbandonVideoWriter();
-        CloseVideoScaler();
+        CloseScaler();
         CloseModuleRenderer(music);
         if (displayOpen) ShutdownDisplay();
     }
@@ -109,25 +107,24 @@ struct Resources {
 
 }  // namespace
 
-int RunVideoCapture(const VideoJob& job)
+Outcome RunVideoCapture(const VideoJob& job)
 {
     Resources held;
     const uint32_t channels = job.mono ? 1 : 2;
     if (job.music) {
         struct stat info {};
-        if (stat(job.musicPath.c_str(), &info) != 0) {
-            std::fprintf(stderr, "zelvik-capture: --music %s: %s (--no-music makes a silent video)\n",
-                         job.musicPath.c_str(), std::strerror(errno));
-            return 1;
-        }
+        if (stat(job.musicPath.c_str(), &info) != 0)
+            return Outcome{1, "--music " + job.musicPath + ": " + std::strerror(errno) +
+                                  " (--no-music makes a silent video)"};
         // The live show's set-up: looping, ramping, sinc resampling.
         held.music = OpenModuleRenderer(job.musicPath.c_str(), job.rate, job.mono);
-        if (held.music == nullptr) return 1;  // the renderer said why
+        if (held.music == nullptr) return Outcome{1, ""};  // the renderer said why
     }
 
-    if (!OpenSurface()) return 1;
+    if (!OpenSurface()) return Outcome{1, kNoSurface};
     held.displayOpen = true;
 
+    std::vector<uint8_t> frame;  // the scaled frame, when not native
     VideoSettings settings;
     settings.path = job.path;
     settings.fps = job.fps;
@@ -144,8 +141,10 @@ int RunVideoCapture(const VideoJob& job)
     } else {
         settings.width = job.width;
         settings.height = job.height;
-        const std::string failure = OpenVideoScaler(job.width, job.height, kCanvasWidth, kCanvasHeight);
-        if (!failure.empty()) return Fail(job.path, failure);
+        if (!PrepareScaler(job.width, job.height, kCanvasWidth, kCanvasHeight))
+            return Fail(job.path, "the frame is too small for the picture");
+        // Black borders once: the frames only ever overwrite the picture.
+        frame.assign(static_cast<size_t>(job.width) * static_cast<size_t>(job.height) * 4, 0);
     }
     std::string failure = OpenVideoWriter(settings);
     if (!failure.empty()) return Fail(job.path, failure);
@@ -167,13 +166,21 @@ int RunVideoCapture(const VideoJob& job)
         if (!PresentFrame(TrueColourFrame)) return Fail(job.path, "cannot present the frame");
         const uint8_t* surface = OffscreenSurfacePixels();
         const int32_t pitch = OffscreenSurfacePitch();
-        failure = job.native ? WriteVideoPicture(surface, pitch)
-                             : WriteVideoPicture(ScaleVideoPicture(surface, pitch), job.width * 4);
+        if (job.native) {
+            failure = WriteVideoPicture(surface, pitch);
+        } else {
+            const ScalerTarget target{frame.data(), job.width, job.height, job.width * 4};
+            ScalePicture(ScalerSource{surface, kCanvasWidth, kCanvasHeight, pitch}, target);
+            failure = WriteVideoPicture(frame.data(), target.pitch);
+        }
         if (failure.empty() && held.music != nullptr) {
             const uint32_t count = SamplesOfFrame(n, job.rate, job.fps);
             RenderModuleFrames(held.music, samples.data(), count);
             failure = WriteVideoSamples(samples.data(), count);
         }
+        // Once a second of video: a removed folder or partial file ends the
+        // run now rather than at the rename after the whole show.
+        if (failure.empty() && (n + 1) % job.fps == 0) failure = CheckVideoOutput();
         if (!failure.empty()) {
             if (progress.terminal && progress.enabled) std::fputc('\n', stderr);
             return Fail(job.path, failure);
@@ -183,39 +190,56 @@ int RunVideoCapture(const VideoJob& job)
     if (StopSignalReceived() != 0) {
         AbandonVideoWriter();
         if (progress.terminal && progress.enabled) std::fputc('\n', stderr);
-        std::fprintf(stderr, "zelvik-capture: stopped by %s; %s not written\n",
-                     StopSignalName(StopSignalReceived()), job.path.c_str());
-        return 130;
+        return Outcome{130, std::string("stopped by ") + StopSignalName(StopSignalReceived()) + "; " +
+                                job.path + " not written"};
     }
     failure = FinishVideoWriter();
     if (!failure.empty()) return Fail(job.path, failure);
-    return 0;
+    return Outcome{};
 }
 
-int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet)
+Outcome RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet,
+                             bool quiet)
 {
-    if (!OpenSurface()) return 1;
+    if (!OpenSurface()) return Outcome{1, kNoSurface};
     StartShow(seed, sheet.empty() ? nullptr : sheet.c_str());
 
+    // Frame times are counted in tenths of a microsecond, the resolution
+    // they are printed with, up to 10 ms (slower frames share the last
+    // count), so that memory stays the same however many frames are run:
+    // a list of every time would grow by 8 bytes a frame.
+    constexpr size_t kTenthsCounted = 100000;
+    std::vector<uint64_t> counts(kTenthsCounted + 1);
+    double fastest = 0.0, slowest = 0.0;
     const uint64_t total = uint64_t{until} * fps / 100 + 1;
-    std::vector<double> micros(total);
+    Progress progress{!quiet, isatty(STDERR_FILENO) != 0, total, fps, Clock::now(), {}, 0};
     const Clock::time_point start = Clock::now();
     for (uint64_t n = 0; n < total; ++n) {
         const Clock::time_point before = Clock::now();
-        RenderFrame(static_cast<uint32_t>(ScheduledDemoClock(n, fps)));
-        PresentFrame(TrueColourFrame);
-        micros[n] = std::chrono::duration<double, std::micro>(Clock::now() - before).count();
+        PresentShowFrame(static_cast<uint32_t>(ScheduledDemoClock(n, fps)));
+        const double micros = std::chrono::duration<double, std::micro>(Clock::now() - before).count();
+        ++counts[std::min(static_cast<size_t>(micros * 10.0), kTenthsCounted)];
+        if (n == 0 || micros < fastest) fastest = micros;
+        if (n == 0 || micros > slowest) slowest = micros;
+        ShowProgress(progress, n + 1);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     ShutdownDisplay();
 
-    std::sort(micros.begin(), micros.end());
+    // The median is the time of frame total / 2 in order of time.
+    size_t tenth = 0;
+    for (uint64_t seen = counts[0]; seen <= total / 2; seen += counts[++tenth]) {}
+    char median[32];
+    if (tenth == kTenthsCounted)
+        std::snprintf(median, sizeof median, "over %.1f us", kTenthsCounted / 10.0);
+    else
+        std::snprintf(median, sizeof median, "%.1f us", static_cast<double>(tenth) / 10.0);
     std::printf("zelvik-capture: %" PRIu64 " frames (demo clock 0 ... %u at %u frames per second)"
                 " drawn, expanded and presented into a 32-bit surface in %.3f s\n",
                 total, until, fps, seconds);
-    std::printf("  %.0f frames per second; per frame: min %.1f us, median %.1f us, max %.1f us\n",
-                static_cast<double>(total) / seconds, micros.front(), micros[total / 2], micros.back());
-    return 0;
+    std::printf("  %.0f frames per second; per frame: min %.1f us, median %s, max %.1f us\n",
+                static_cast<double>(total) / seconds, fastest, median, slowest);
+    return Outcome{};
 }
 
 }  // namespace zelvik

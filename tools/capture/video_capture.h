@@ -7,6 +7,14 @@
 
 namespace zelvik {
 
+// How a run ended: the exit status for main, and one line for stderr
+// saying why when it failed (empty when the line was printed already, or
+// when nothing went wrong).
+struct Outcome {
+    int status = 0;
+    std::string message;
+};
+
 struct VideoJob {
     std::string path;
     bool native = false;     // keep the canvas's pixels, record the 4:3 shape
@@ -24,15 +32,16 @@ struct VideoJob {
     bool quiet = false;
 };
 
-// Makes the video; returns the exit status: 0 done, 1 failed (one line on
-// stderr says why), 130 stopped by SIGINT or SIGTERM. No file is left
-// under the final name unless it is complete.
-int RunVideoCapture(const VideoJob& job);
+// Makes the video. Status 0 done, 1 failed, 130 stopped by SIGINT or
+// SIGTERM. No file is left under the final name unless it is complete,
+// and no partial file at all.
+Outcome RunVideoCapture(const VideoJob& job);
 
 // Runs the show from demo clock 0 to `until` on the schedule of `fps`,
 // drawing, expanding and presenting every frame into a 32-bit off-screen
 // surface with no other output, and prints the frame rate and per-frame
-// times on stdout. Returns the exit status.
-int RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet);
+// times on stdout; progress goes to stderr unless quiet.
+Outcome RunPipelineBenchmark(uint32_t seed, uint32_t fps, uint32_t until, const std::string& sheet,
+                             bool quiet);
 
 }  // namespace zelvik

@@ -44,6 +44,11 @@ std::string WriteVideoPicture(const uint8_t* pixels, int32_t pitch);
 // track. Returns "" or why it failed.
 std::string WriteVideoSamples(const int16_t* samples, size_t frames);
 
+// Whether the file being written is still there and writable: "" or why
+// not (the partial file or its folder was removed, or a write failed).
+// Cheap enough for every second of video, not meant for every frame.
+std::string CheckVideoOutput();
+
 // Flushes the encoders, completes the file and renames it to its final
 // name. Returns "" or why it failed (the partial file is then removed).
 std::string FinishVideoWriter();
