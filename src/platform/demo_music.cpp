@@ -1,29 +1,14 @@
 #include "platform/demo_music.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 
 #include "driver/report.h"
 #include "platform/module_player.h"
+#include "platform/music_wait.h"
 
 namespace zelvik {
 
 namespace {
-
-// Polls `condition` every millisecond until it holds or
-// kMusicWaitMilliseconds have passed; true if it held. (Sleeping between
-// polls leaves the processor to the audio thread that the wait is for.)
-template <typename Condition>
-bool WaitBriefly(Condition condition)
-{
-    const uint64_t start = SDL_GetTicks64();
-    while (!condition()) {
-        if (SDL_GetTicks64() - start >= kMusicWaitMilliseconds) return false;
-        SDL_Delay(1);
-    }
-    return true;
-}
 
 // True while the soundtrack is meant to be heard: from a successful
 // PlayDemoMusic until shutdown.
@@ -59,7 +44,7 @@ bool PlayDemoMusic(const char* path)
     if (!BASSMOD_MusicPlay()) return false;
     // The wait has a way out: an output that never starts must not hold
     // the show back for ever.
-    if (WaitBriefly([] { return BASSMOD_MusicIsActive() != 0; })) {
+    if (WaitForMusic([] { return BASSMOD_MusicIsActive() != 0; }, kMusicWaitMilliseconds)) {
         SoundtrackPlaying = true;
         return true;
     }
@@ -107,7 +92,7 @@ void ShutdownAudio(bool musicEnabled)
     SoundtrackPlaying = false;
     OutputLost = false;
     BASSMOD_MusicFree();
-    WaitBriefly([] { return BASSMOD_MusicIsActive() == 0; });
+    WaitForMusic([] { return BASSMOD_MusicIsActive() == 0; }, kMusicWaitMilliseconds);
     BASSMOD_Free();
 }
 

@@ -217,6 +217,14 @@ static bool OpenRenderer()
     Renderer = SDL_CreateRenderer(SdlWindow, -1, SDL_RENDERER_PRESENTVSYNC);
     if (Renderer == nullptr) Renderer = SDL_CreateRenderer(SdlWindow, -1, 0);
     if (Renderer == nullptr) return false;
+    // A renderer made on a graphics context that another renderer drew with
+    // before (a browser keeps one context per canvas, so the dialog's) takes
+    // over that one's clipping (scissor) while believing it off, and would
+    // draw only inside the dialog's last clip. Setting and clearing a clip
+    // makes it switch clipping off at its first drawing.
+    const SDL_Rect anyClip{0, 0, 1, 1};
+    SDL_RenderSetClipRect(Renderer, &anyClip);
+    SDL_RenderSetClipRect(Renderer, nullptr);
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(Renderer, &info) != 0) return false;
     std::strncpy(RendererName, info.name ? info.name : "", sizeof RendererName - 1);

@@ -1,0 +1,141 @@
+// The show's page: loads the program and its data files with a progress
+// line, hands the files to the program before it starts, shows its
+// messages (anything it writes to stderr) on the page, and keeps a frame
+// counter. Stage and counters are offered to the browser test as
+// window.zelvik.
+'use strict';
+
+(function () {
+  const status = document.getElementById('status');
+  const fpsText = document.getElementById('fps');
+  const canvas = document.getElementById('canvas');
+  const kStages = ['loading', 'dialog', 'show', 'ended'];
+  // The data files, where the program looks for them, and what the show
+  // does without each.
+  const kData = [
+    { name: 'scene1.bmp', path: '/scene1.bmp', without: 'the show runs without pictures' },
+    { name: 'demo.xm', path: '/demo.xm', without: 'the show runs without music' },
+    { name: 'DejaVuSans.ttf', path: '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf',
+      without: 'the options dialog cannot be drawn' },
+  ];
+
+  function show(text, failed) {
+    status.textContent = text;
+    status.classList.toggle('failed', Boolean(failed));
+  }
+
+  // One file of the site with its progress on the status line; null when
+  // it is missing or unreadable.
+  async function fetchFile(name) {
+    let response;
+    try {
+      response = await fetch(name);
+    } catch (error) {
+      return null;
+    }
+    if (!response.ok || !response.body) return null;
+    const total = Number(response.headers.get('Content-Length')) || 0;
+    const reader = response.body.getReader();
+    const parts = [];
+    let received = 0;
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      parts.push(value);
+      received += value.length;
+      show(total ? `Loading ${name}: ${Math.floor((received * 100) / total)} %`
+                 : `Loading ${name}: ${Math.round(received / 1024)} KiB`);
+    }
+    const bytes = new Uint8Array(received);
+    let offset = 0;
+    for (const part of parts) {
+      bytes.set(part, offset);
+      offset += part.length;
+    }
+    return bytes;
+  }
+
+  async function start() {
+    const wasm = await fetchFile('zelvik.wasm');
+    if (!wasm) throw new Error('zelvik.wasm could not be loaded');
+    const missing = [];
+    for (const file of kData) {
+      file.bytes = await fetchFile(file.name);
+      if (!file.bytes) missing.push(`${file.name} could not be loaded: ${file.without}`);
+    }
+    show(missing.join(' · '), missing.length > 0);
+    const messages = [];
+
+    const module = await ZelvikModule({
+      canvas,
+      wasmBinary: wasm.buffer,
+      print: (text) => console.log(text),
+      // The program's one-line messages are for the viewer as well; the
+      // page's own line about missing files stays in front of them.
+      printErr: (text) => {
+        console.warn(text);
+        messages.push(text);
+        show(missing.concat(messages.slice(-2)).join(' · '), true);
+      },
+      preRun: [(module) => {
+        for (const file of kData) {
+          if (!file.bytes) continue;
+          const folder = file.path.slice(0, file.path.lastIndexOf('/'));
+          if (folder) module.FS.mkdirTree(folder);
+          module.FS.writeFile(file.path, file.bytes);
+        }
+      }],
+    });
+
+    // The stage as a class of the page (the show's canvas fills the
+    // window), and the frame rate over the last second.
+    let lastStage = -1;
+    let countStart = performance.now();
+    let countFrames = module._ZelvikFrameCount();
+    const state = { stage: 'loading', fps: 0 };
+    function watch(now) {
+      const stage = module._ZelvikStage();
+      if (stage !== lastStage) {
+        lastStage = stage;
+        state.stage = kStages[stage] || 'ended';
+        document.body.className = `stage-${state.stage}`;
+        if (state.stage === 'show') {
+          canvas.focus();
+          // The click on Start moments ago lets the page ask for full
+          // screen; a browser that refuses leaves the show in the page.
+          const stage = document.getElementById('stage');
+          if (stage.requestFullscreen && !document.fullscreenElement) {
+            stage.requestFullscreen().catch(() => console.log('full screen refused: the show runs in the page'));
+          }
+        }
+      }
+      const frames = module._ZelvikFrameCount();
+      if (frames < countFrames) countFrames = frames;  // a new show
+      if (now - countStart >= 1000) {
+        state.fps = ((frames - countFrames) * 1000) / (now - countStart);
+        countStart = now;
+        countFrames = frames;
+        fpsText.textContent = state.stage === 'show' ? `${state.fps.toFixed(1)} frames/s` : '';
+      }
+      requestAnimationFrame(watch);
+    }
+    requestAnimationFrame(watch);
+
+    window.zelvik = {
+      stage: () => state.stage,
+      fps: () => state.fps,
+      demoClock: () => module._ZelvikDemoClock(),
+      frameCount: () => module._ZelvikFrameCount(),
+      itemRect: (id, which) => module._ZelvikDialogItemRect(id, which),
+      jumpTo: (clock) => module._ZelvikSkipTo(clock),
+      musicPlaying: () => module._ZelvikMusicPlaying() !== 0,
+      audioTime: () => (module.SDL2 && module.SDL2.audioContext ? module.SDL2.audioContext.currentTime : -1),
+    };
+    document.body.dataset.ready = 'yes';
+  }
+
+  start().catch((error) => {
+    show(`The program could not start: ${error.message || error}`, true);
+    console.error(error);
+  });
+})();
