@@ -113,7 +113,11 @@ fifty_changes
 after=$(rss_kib)
 kill -0 "$ZELVIK_PID" 2>/dev/null || fail "the show ended during the changes"
 note "resident memory after 50 changes ${before} KiB, after 50 more ${after} KiB"
-((after - before < 4096)) || fail "the program grew by $((after - before)) KiB over 50 display changes"
+if [[ "${ZELVIK_SANITIZED:-0}" == 1 ]]; then
+  note "memory growth not judged under the sanitizers (their quarantine holds freed memory)"
+else
+  ((after - before < 4096)) || fail "the program grew by $((after - before)) KiB over 50 display changes"
+fi
 
 kill -TERM "$ZELVIK_PID"
 for _ in $(seq 20); do kill -0 "$ZELVIK_PID" 2>/dev/null || break; sleep 0.1; done

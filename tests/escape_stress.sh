@@ -43,7 +43,7 @@ failures=0
 for run in $(seq "$RUNS"); do
   err="$OUT/escape-$run.txt"
   (cd "$DATA_DIR" && SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null \
-    exec "$ZELVIK") 2>"$err" &
+    LD_PRELOAD="${ZELVIK_E2E_PRELOAD:-}" exec "$ZELVIK") 2>"$err" &
   ZELVIK_PID=$!
   if ! DIALOG=$(wait_window "Quillomarth demo engine" 30); then
     note "run $run: the options dialog did not appear: $(tr '\n' ' ' <"$err")"
