@@ -69,7 +69,7 @@ void KeepMusicGoing(uint32_t demoClock)
         if (ReopenPlayerOutput(demoClock / 100.0)) {
             OutputLost = false;
             Report("music: the audio output was lost; reopened, the music goes on at %.2f s",
-           demoClock / 100.0);
+                   demoClock / 100.0);
             return;
         }
         Report("music: the audio output was lost; the show goes on without sound");
