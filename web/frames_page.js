@@ -4,43 +4,7 @@
 'use strict';
 
 (function () {
-  const status = document.getElementById('status');
-
-  function show(text, failed) {
-    status.textContent = text;
-    status.classList.toggle('failed', Boolean(failed));
-  }
-
-  // Fetches one file of the site with its progress on the status line;
-  // null when it is missing or unreadable (the show runs without it).
-  async function fetchData(name) {
-    let response;
-    try {
-      response = await fetch(name);
-    } catch (error) {
-      return null;
-    }
-    if (!response.ok || !response.body) return null;
-    const total = Number(response.headers.get('Content-Length')) || 0;
-    const reader = response.body.getReader();
-    const parts = [];
-    let received = 0;
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      parts.push(value);
-      received += value.length;
-      show(total ? `Loading ${name}: ${Math.floor((received * 100) / total)} %`
-                 : `Loading ${name}: ${received} bytes`);
-    }
-    const bytes = new Uint8Array(received);
-    let offset = 0;
-    for (const part of parts) {
-      bytes.set(part, offset);
-      offset += part.length;
-    }
-    return bytes;
-  }
+  const { show, fetchFile } = ZelvikLoading;
 
   async function start() {
     show('Loading the program…');
@@ -48,7 +12,7 @@
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
     });
-    const sheet = await fetchData('scene1.bmp');
+    const sheet = await fetchFile('scene1.bmp');
     if (sheet) {
       module.FS.writeFile('/scene1.bmp', sheet);
     } else {

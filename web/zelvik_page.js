@@ -6,7 +6,7 @@
 'use strict';
 
 (function () {
-  const status = document.getElementById('status');
+  const { show, fetchFile } = ZelvikLoading;
   const fpsText = document.getElementById('fps');
   const canvas = document.getElementById('canvas');
   const kStages = ['loading', 'dialog', 'show', 'ended'];
@@ -18,42 +18,6 @@
     { name: 'DejaVuSans.ttf', path: '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf',
       without: 'the options dialog cannot be drawn' },
   ];
-
-  function show(text, failed) {
-    status.textContent = text;
-    status.classList.toggle('failed', Boolean(failed));
-  }
-
-  // One file of the site with its progress on the status line; null when
-  // it is missing or unreadable.
-  async function fetchFile(name) {
-    let response;
-    try {
-      response = await fetch(name);
-    } catch (error) {
-      return null;
-    }
-    if (!response.ok || !response.body) return null;
-    const total = Number(response.headers.get('Content-Length')) || 0;
-    const reader = response.body.getReader();
-    const parts = [];
-    let received = 0;
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      parts.push(value);
-      received += value.length;
-      show(total ? `Loading ${name}: ${Math.floor((received * 100) / total)} %`
-                 : `Loading ${name}: ${Math.round(received / 1024)} KiB`);
-    }
-    const bytes = new Uint8Array(received);
-    let offset = 0;
-    for (const part of parts) {
-      bytes.set(part, offset);
-      offset += part.length;
-    }
-    return bytes;
-  }
 
   async function start() {
     const wasm = await fetchFile('zelvik.wasm');
