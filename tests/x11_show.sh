@@ -26,22 +26,30 @@ stop() {
 
 # Starts Xvfb on a free display at SCREEN_W x SCREEN_H (5:4, so the 4:3
 # picture has bars above and below), exports DISPLAY and sets XVFB_PID; an
-# EXIT trap stops the program and the server.
+# EXIT trap stops the program and the server. The server picks its own free
+# display number (-displayfd), so tests started side by side never share one,
+# and it never resets when its last client leaves (-noreset): a reset between
+# the readiness check and the program's first connection refuses that
+# connection.
 SCREEN_W=1280 SCREEN_H=1024
 XVFB_PID=""
 ZELVIK_PID=""
 start_xvfb() {
-  local n display_number=""
-  for n in $(seq 91 160); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display_number=$n; break; fi
-  done
-  [[ -n "$display_number" ]] || fail "no free X display number"
-  Xvfb ":$display_number" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp >"$OUT/$TEST_NAME-xvfb.log" 2>&1 &
+  local number_file="$OUT/$TEST_NAME-xvfb.display"
+  rm -f "$number_file"
+  Xvfb -displayfd 3 -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
+    3>"$number_file" >"$OUT/$TEST_NAME-xvfb.log" 2>&1 &
   XVFB_PID=$!
   trap stop_x_and_show EXIT
-  export DISPLAY=":$display_number"
+  for _ in $(seq 100); do
+    [[ -s "$number_file" ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$OUT/$TEST_NAME-xvfb.log")"
+    sleep 0.1
+  done
+  [[ -s "$number_file" ]] || fail "Xvfb gave no display number"
+  export DISPLAY=":$(head -1 "$number_file")"
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start: $(cat "$OUT/$TEST_NAME-xvfb.log")"
 }
 stop_x_and_show() {
   [[ -n "$ZELVIK_PID" ]] && stop "$ZELVIK_PID"

@@ -46,16 +46,21 @@ bool InitWindowSystem()
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     CatchX11Errors();
 
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (asked != nullptr && *asked != '\0') return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    // Each driver that can show a picture, in SDL's order of preference. A
+    // A driver named in SDL_VIDEODRIVER is the only one tried; otherwise
+    // each driver that can show a picture, in SDL's order of preference. A
     // server named by DISPLAY may refuse a connection for a moment when the
     // machine is very busy, so the round is tried three times within about
     // half a second before the display is declared unreachable.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const bool named = asked != nullptr && *asked != '\0';
     const int count = SDL_GetNumVideoDrivers();
     const int rounds = std::getenv("DISPLAY") != nullptr ? 3 : 1;
     for (int round = 0; round < rounds; ++round) {
         if (round > 0) SDL_Delay(250);
+        if (named) {
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+            continue;
+        }
         for (int i = 0; i < count; ++i) {
             const char* driver = SDL_GetVideoDriver(i);
             if (driver == nullptr || ShowsNothing(driver)) continue;
@@ -64,6 +69,7 @@ bool InitWindowSystem()
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
         }
     }
+    if (named) return false;  // SDL's own reason names the driver
     SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
     SDL_SetError("no display reachable (no X server at DISPLAY=%s, no Wayland compositor at "
                  "WAYLAND_DISPLAY=%s)",
