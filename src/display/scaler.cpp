@@ -1,5 +1,6 @@
 #include "display/scaler.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -25,6 +26,14 @@ std::vector<Tap> Rows;
 // Every source row blended across to the picture's columns: four
 // components per column (blue, green, red, always-zero), each times 256.
 std::vector<uint16_t> Across;
+// Whether the picture is exactly as wide as the whole-number scaling, so
+// that no column blends (every column tap has weight 0). Then a row across
+// is its source pixels repeated, kept as bytes in Wide (one row of the
+// picture's width per source row), and the blend down works on bytes:
+// with A = a * 256, (A * wa + B * wb + 32768) >> 16 is (a * wa + b * wb +
+// 128) >> 8, the same result from a quarter of the data.
+bool SharpColumns;
+std::vector<uint8_t> Wide;
 
 // Sampling positions of `outputSize` pixel centres spread over an image of
 // `upscaledSize` pixels that repeats each of the source's pixels `factor`
@@ -71,6 +80,30 @@ void AcrossRow(const uint8_t* source, uint16_t* out, int32_t width)
     }
 }
 
+// A source row repeated across to the picture's columns, the fourth byte of
+// each pixel zero.
+void WideRow(const uint8_t* source, uint8_t* out, int32_t width)
+{
+    // The fourth byte in memory is the word's top byte on a little-endian
+    // host, its bottom byte on a big-endian one.
+    constexpr uint32_t kColours = std::endian::native == std::endian::little ? 0x00ffffffu : 0xffffff00u;
+    for (int32_t x = 0; x < width; ++x) {
+        uint32_t word;
+        std::memcpy(&word, source + 4 * Columns[static_cast<size_t>(x)].first, 4);
+        word &= kColours;
+        std::memcpy(out + 4 * x, &word, 4);
+    }
+}
+
+// One output row from two Wide rows, in 16-bit arithmetic: a * wa + b * wb
+// + 128 is at most 255 * 256 + 128, which fits.
+void BlendBytes(const uint8_t* a, const uint8_t* b, uint32_t weight, uint8_t* out, int32_t count)
+{
+    const uint16_t wa = static_cast<uint16_t>(256 - weight), wb = static_cast<uint16_t>(weight);
+    for (int32_t i = 0; i < count; ++i)
+        out[i] = static_cast<uint8_t>(static_cast<uint16_t>(a[i] * wa + b[i] * wb + 128) >> 8);
+}
+
 // One output row from two rows of Across: components rounded from 1/65536.
 void DownRow(const uint16_t* a, const uint16_t* b, uint32_t weight, uint8_t* out, int32_t count)
 {
@@ -103,7 +136,13 @@ bool PrepareScaler(int32_t outputW, int32_t outputH, int32_t sourceW, int32_t so
     PreparedSourceH = sourceH;
     Columns = MakeTaps(p.w, g.upscaledW, g.upscaledW / sourceW);
     Rows = MakeTaps(p.h, g.upscaledH, g.upscaledH / sourceH);
-    Across.assign(static_cast<size_t>(sourceH) * static_cast<size_t>(p.w) * 4, 0);
+    SharpColumns = true;
+    for (const Tap& t : Columns) SharpColumns = SharpColumns && t.weight == 0;
+    const size_t values = static_cast<size_t>(sourceH) * static_cast<size_t>(p.w) * 4;
+    if (SharpColumns)
+        Wide.assign(values, 0);
+    else
+        Across.assign(values, 0);
     return true;
 }
 
@@ -114,6 +153,23 @@ bool ScalePicture(const ScalerSource& source, const ScalerTarget& target)
     if (!PrepareScaler(target.width, target.height, source.width, source.height)) return false;
     const PixelRect& p = Geometry.picture;
     const size_t rowValues = static_cast<size_t>(p.w) * 4;
+    if (SharpColumns) {
+        for (int32_t y = 0; y < source.height; ++y)
+            WideRow(source.pixels + static_cast<ptrdiff_t>(y) * source.pitch,
+                    Wide.data() + static_cast<size_t>(y) * rowValues, p.w);
+        for (int32_t y = 0; y < p.h; ++y) {
+            const Tap& t = Rows[static_cast<size_t>(y)];
+            uint8_t* out = target.pixels + static_cast<ptrdiff_t>(p.y + y) * target.pitch +
+                           static_cast<ptrdiff_t>(p.x) * 4;
+            const uint8_t* a = Wide.data() + static_cast<size_t>(t.first) * rowValues;
+            if (t.weight == 0)
+                std::memcpy(out, a, rowValues);
+            else
+                BlendBytes(a, Wide.data() + static_cast<size_t>(t.second) * rowValues, t.weight, out,
+                           static_cast<int32_t>(rowValues));
+        }
+        return true;
+    }
     for (int32_t y = 0; y < source.height; ++y)
         AcrossRow(source.pixels + static_cast<ptrdiff_t>(y) * source.pitch,
                   Across.data() + static_cast<size_t>(y) * rowValues, p.w);
@@ -159,9 +215,12 @@ void CloseScaler()
     Columns.clear();
     Rows.clear();
     Across.clear();
+    Wide.clear();
     Columns.shrink_to_fit();
     Rows.shrink_to_fit();
     Across.shrink_to_fit();
+    Wide.shrink_to_fit();
+    SharpColumns = false;
     Geometry = PresentationGeometry{};
     PreparedOutputW = PreparedOutputH = PreparedSourceW = PreparedSourceH = 0;
 }
