@@ -15,7 +15,7 @@ one_line_naming() {  # stderr is one line that names the argument
 }
 
 check "help" 0 "$CAPTURE" --help
-for option in --seed --fps --until --at --png --format --surface --sheet --video --size --lossless \
+for option in --seed --fps --until --at --png --format --surface --sheet --video --size --compact --lossless \
   --music --rate --mono --no-music --bench; do
   expect "help describes $option" grep -q -- "$option" "$WORK/out"
 done
@@ -48,7 +48,9 @@ check "unknown container" 2 "$CAPTURE" --video "$WORK/v.avi"
 expect "container message" one_line_naming v.avi
 check "lossless in mp4" 2 "$CAPTURE" --video "$WORK/v.mp4" --lossless
 expect "lossless message" one_line_naming --lossless
-for option in --size=640x480 --lossless --mono --no-music --music=x.xm --rate=22050; do
+check "compact and lossless" 2 "$CAPTURE" --video "$WORK/v.mkv" --lossless --compact
+expect "compact message" one_line_naming --compact
+for option in --size=640x480 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
   check "$option without --video" 2 "$CAPTURE" ${option/=/ }
   expect "$option without --video message" one_line_naming "${option%%=*}"
 done

@@ -63,6 +63,10 @@ ffmpeg -v error -i "$WORK/a.mp4" -f framemd5 - >"$WORK/a.md5" 2>&1
 ffmpeg -v error -i "$WORK/b.mp4" -f framemd5 - >"$WORK/b.md5" 2>&1
 expect "same arguments, same decoded frames and sound" cmp -s "$WORK/a.md5" "$WORK/b.md5"
 expect "decoded something" test "$(grep -vc '^#' "$WORK/a.md5")" -gt 100
+# --compact: the same frames from a slower preset, in fewer bytes.
+check "compact" 0 capture --video "$WORK/compact.mp4" --compact --until 300 --fps 30 --size 320x240 --music "$MUSIC"
+equal "compact frames" "$(packets "$WORK/compact.mp4" v:0)" "$(packets "$WORK/a.mp4" v:0)"
+expect "compact is smaller" test "$(stat -c %s "$WORK/compact.mp4")" -lt "$(stat -c %s "$WORK/a.mp4")"
 
 # Matroska by the name, music at the low rate in mono, 60 fps.
 check "mkv" 0 capture --video "$WORK/c.mkv" --until 250 --rate 22050 --mono --size 640x480 --music "$MUSIC"

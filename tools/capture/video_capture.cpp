@@ -129,6 +129,7 @@ Outcome RunVideoCapture(const VideoJob& job)
     settings.path = job.path;
     settings.fps = job.fps;
     settings.lossless = job.lossless;
+    settings.compact = job.compact;
     settings.audio = job.music;
     settings.rate = job.rate;
     settings.channels = static_cast<int32_t>(channels);

@@ -21,6 +21,7 @@ struct VideoJob {
     int32_t width = 1280;    // frame size when not native
     int32_t height = 960;
     bool lossless = false;
+    bool compact = false;    // slower encoding for a smaller file
     bool music = true;
     std::string musicPath = "demo.xm";
     uint32_t rate = 44100;

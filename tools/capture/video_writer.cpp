@@ -36,6 +36,10 @@ constexpr int kVideoThreads = 4;
 constexpr const char* kVideoPreset = "ultrafast";
 constexpr const char* kVideoQuality = "16";
 constexpr const char* kVideoTuning = "cabac=1:aq-mode=0:psy=0:bframes=0:sync-lookahead=0";
+// --compact: the same quality target from a preset that searches harder,
+// about half the size at about a quarter of the speed.
+constexpr const char* kCompactPreset = "medium";
+constexpr const char* kCompactTuning = "aq-mode=0:psy=0:bframes=0:sync-lookahead=0";
 constexpr int kFfv1Slices = 4;
 // Audio bit rate of the lossy track, per channel.
 constexpr int64_t kAacBitRatePerChannel = 96000;
@@ -147,9 +151,9 @@ std::string OpenVideoCodec(bool globalHeader)
         c->colorspace = AVCOL_SPC_BT709;
         c->color_primaries = AVCOL_PRI_BT709;
         c->color_trc = AVCOL_TRC_BT709;
-        av_opt_set(c->priv_data, "preset", kVideoPreset, 0);
+        av_opt_set(c->priv_data, "preset", s.compact ? kCompactPreset : kVideoPreset, 0);
         av_opt_set(c->priv_data, "crf", kVideoQuality, 0);
-        av_opt_set(c->priv_data, "x264-params", kVideoTuning, 0);
+        av_opt_set(c->priv_data, "x264-params", s.compact ? kCompactTuning : kVideoTuning, 0);
     }
     const int result = avcodec_open2(c, codec, nullptr);
     if (result < 0) return Failure("cannot open the video encoder", result);

@@ -23,6 +23,7 @@ struct VideoSettings {
     int32_t aspectDen = 1;
     uint32_t fps = 60;
     bool lossless = false;
+    bool compact = false;    // H.264 with a slower preset: a smaller file
     bool audio = true;
     uint32_t rate = 44100;   // audio samples per second
     int32_t channels = 2;    // 1 or 2
