@@ -54,6 +54,11 @@ static bool WholeWindowPending;
 static bool TargetsLost;
 static int32_t LocksToFail;
 static int32_t TexturesMade;
+// With ZELVIK_DISPLAY_REPORT: frames presented since the window opened, and
+// the counter's value at the first, for the rate printed when it closes.
+static bool Report;
+static uint64_t FramesPresented;
+static uint64_t FirstPresentCounter;
 
 void SetDisplayWindowProc(WindowProc proc) { Proc = proc; }
 void SetDisplayOpenedHook(void (*hook)()) { OpenedHook = hook; }
@@ -169,8 +174,22 @@ static void EnsureUpscaled(int32_t w, int32_t h)
 
 // --- Back end ---------------------------------------------------------------------
 
+// Counts a frame handed to the window system.
+static void CountPresent()
+{
+    if (FramesPresented++ == 0) FirstPresentCounter = SDL_GetPerformanceCounter();
+}
+
 static void Close()
 {
+    if (Report && FramesPresented > 1) {
+        const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - FirstPresentCounter) /
+                               static_cast<double>(SDL_GetPerformanceFrequency());
+        std::fprintf(stderr, "zelvik: display: %llu frames presented in %.1f s, %.1f a second\n",
+                     static_cast<unsigned long long>(FramesPresented), seconds,
+                     seconds > 0 ? static_cast<double>(FramesPresented - 1) / seconds : 0.0);
+    }
+    FramesPresented = 0;
     DestroyTextures();
     MemoryBackBuffer.clear();
     MemoryBackBuffer.shrink_to_fit();
@@ -325,7 +344,8 @@ static int Open(const char* title, int32_t width, int32_t height)
         if (Renderer == nullptr && !OpenRenderer()) return FailOpen();
     }
     if (Path == PresentationPath::Texture && !OpenTexturePath()) return FailOpen();
-    if (std::getenv("ZELVIK_DISPLAY_REPORT") != nullptr)
+    Report = std::getenv("ZELVIK_DISPLAY_REPORT") != nullptr;
+    if (Report)
         std::fprintf(stderr, "zelvik: display: renderer %s%s%s%s, presenting through the %s\n", RendererName,
                      *GlRendererName ? " (" : "", GlRendererName, *GlRendererName ? ")" : "",
                      Path == PresentationPath::Surface ? "window surface" : "renderer's textures");
@@ -522,11 +542,14 @@ static void FlipSurface()
     const bool drawn = ScalePicture(source, target);
     if (mustLock) SDL_UnlockSurface(surface);
     if (WholeWindowPending) {
-        if (SDL_UpdateWindowSurface(SdlWindow) == 0) WholeWindowPending = false;
+        if (SDL_UpdateWindowSurface(SdlWindow) == 0) {
+            WholeWindowPending = false;
+            CountPresent();
+        }
     } else if (drawn) {
         const PixelRect& p = ScalerGeometry().picture;
         const SDL_Rect rect{p.x, p.y, p.w, p.h};
-        SDL_UpdateWindowSurfaceRects(SdlWindow, &rect, 1);
+        if (SDL_UpdateWindowSurfaceRects(SdlWindow, &rect, 1) == 0) CountPresent();
     }
 }
 
@@ -554,6 +577,7 @@ static void Flip()
     const SDL_Rect picture{g.picture.x, g.picture.y, g.picture.w, g.picture.h};
     SDL_RenderCopy(Renderer, source, nullptr, &picture);
     SDL_RenderPresent(Renderer);
+    CountPresent();
 }
 
 static void SleepFor(uint32_t milliseconds) { SDL_Delay(milliseconds); }
