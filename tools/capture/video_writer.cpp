@@ -26,7 +26,7 @@ namespace {
 constexpr int kVideoThreads = 4;
 // H.264 speed/compression preset, constant-quality level and tuning.
 // Chosen by measurement (README): the fastest preset, with arithmetic
-// coding put back (a fifth smaller for a tenth more time), and the quality
+// coding put back (a third smaller for a sixth more time), and the quality
 // level at which the hardest frames (the torus and the plasma) still come
 // out at 40 dB RGB PSNR or more. Adaptive quantisation and psycho-visual
 // tuning are off: they move bits to where a viewer of camera footage would
