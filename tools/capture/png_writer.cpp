@@ -44,11 +44,10 @@ void FlushPngBytes(png_structp png)
     }
 }
 
-}  // namespace
-
-std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
-                            int32_t height, const int32_t* red, const int32_t* green,
-                            const int32_t* blue)
+// Writes height rows (`pitch` bytes apart) as an 8-bit PNG of
+// the given colour type, with an optional colour table.
+std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
+                     size_t pitch, int colourType, const png_color* table, int tableSize)
 {
     const std::string temporary = path + ".part";
     FILE* file = std::fopen(temporary.c_str(), "wb");
@@ -74,18 +73,11 @@ std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int3
 
     png_set_write_fn(png, &failure, WritePngBytes, FlushPngBytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_color table[256];
-    for (int i = 0; i < 256; ++i) {
-        table[i].red = static_cast<png_byte>(red[i]);
-        table[i].green = static_cast<png_byte>(green[i]);
-        table[i].blue = static_cast<png_byte>(blue[i]);
-    }
-    png_set_PLTE(png, info, table, 256);
+                 colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (table != nullptr) png_set_PLTE(png, info, table, tableSize);
     png_write_info(png, info);
     for (int32_t y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width));
+        png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * pitch));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
 
@@ -102,6 +94,28 @@ std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int3
         return reason;
     }
     return {};
+}
+
+}  // namespace
+
+std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
+                            int32_t height, const int32_t* red, const int32_t* green,
+                            const int32_t* blue)
+{
+    png_color table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i].red = static_cast<png_byte>(red[i]);
+        table[i].green = static_cast<png_byte>(green[i]);
+        table[i].blue = static_cast<png_byte>(blue[i]);
+    }
+    return WritePng(path, pixels, width, height, static_cast<size_t>(width), PNG_COLOR_TYPE_PALETTE,
+                    table, 256);
+}
+
+std::string WriteRgbaPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height)
+{
+    return WritePng(path, pixels, width, height, static_cast<size_t>(width) * 4, PNG_COLOR_TYPE_RGBA,
+                    nullptr, 0);
 }
 
 }  // namespace zelvik

@@ -1,5 +1,5 @@
-// Writes the canvas as an 8-bit indexed PNG with the palette as its colour
-// table.
+// PNG files: the canvas as an 8-bit indexed picture with the palette as its
+// colour table, or any 8-bit RGBA picture.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +14,9 @@ namespace zelvik {
 std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
                             int32_t height, const int32_t* red, const int32_t* green,
                             const int32_t* blue);
+
+// Writes width x height pixels of four bytes (red, green, blue, alpha),
+// rows back to back, the same way.
+std::string WriteRgbaPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height);
 
 }  // namespace zelvik
