@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "rle8_encoder.h"
 #include "xm_writer.h"
 
 namespace {
@@ -79,50 +80,6 @@ Bytes Cut(const Bytes& b, size_t size)
 // 14-53 (biSize 14, biWidth 18, biHeight 22, biPlanes 26, biBitCount 28,
 // biCompression 30, biClrUsed 46), colour table 54-1077, rows from 1078.
 
-// RLE8 data for bottom-up rows, as common encoders write it: runs of three
-// or more as encoded runs, other stretches as absolute blocks padded to an
-// even length, an end-of-line after each row but the last, end-of-bitmap.
-Bytes EncodeRle8(const uint8_t* rows)
-{
-    Bytes out;
-    auto runAt = [](const uint8_t* row, int x) {
-        int n = 1;
-        while (x + n < 320 && n < 255 && row[x + n] == row[x]) ++n;
-        return n;
-    };
-    for (int s = 0; s < 200; ++s) {
-        const uint8_t* row = rows + 320 * s;
-        int x = 0;
-        while (x < 320) {
-            const int run = runAt(row, x);
-            if (run >= 3) {
-                out.push_back(static_cast<uint8_t>(run));
-                out.push_back(row[x]);
-                x += run;
-                continue;
-            }
-            int end = x;
-            while (end < 320 && end - x < 255 && runAt(row, end) < 3) ++end;
-            const int n = end - x;
-            if (n < 3) {
-                for (int i = 0; i < n; ++i) {
-                    out.push_back(1);
-                    out.push_back(row[x + i]);
-                }
-            } else {
-                out.push_back(0);
-                out.push_back(static_cast<uint8_t>(n));
-                out.insert(out.end(), row + x, row + end);
-                if (n & 1) out.push_back(0);
-            }
-            x = end;
-        }
-        if (s < 199) out.insert(out.end(), {0, 0});
-    }
-    out.insert(out.end(), {0, 1});
-    return out;
-}
-
 // The headers and colour table of `good` with `body` as the pixel data.
 Bytes WithBody(const Bytes& good, uint32_t compression, const Bytes& body)
 {
@@ -146,7 +103,7 @@ void WriteOtherLayouts(const Bytes& good, const fs::path& folder)
         for (int s = 199; s >= 0; --s) b.insert(b.end(), rows + 320 * s, rows + 320 * (s + 1));
         Write(folder, "top-down.bmp", b);
     }
-    const Bytes rle = EncodeRle8(rows);
+    const Bytes rle = zelvik::testing::EncodeRle8(rows);
     Write(folder, "rle8.bmp", WithBody(good, 1, rle));
     Write(folder, "rle8-cut-half.bmp", WithBody(good, 1, Cut(rle, rle.size() / 2)));
     Write(folder, "rle8-no-end.bmp", WithBody(good, 1, Cut(rle, rle.size() - 2)));

@@ -15,6 +15,7 @@
 #include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
 #include "driver/data_file.h"
+#include "rle8_encoder.h"
 
 using namespace zelvik;
 
@@ -101,51 +102,6 @@ std::vector<uint8_t> RunnyRows()
     for (int s = 0; s < 200; ++s)
         for (int x = 0; x < 320; ++x) rows[320 * s + x] = RunnyPixel(x, s);
     return rows;
-}
-
-// RLE8-encodes bottom-up rows as encoders commonly do: runs of three or
-// more as encoded runs, other stretches as absolute blocks (padded to even
-// length), pieces shorter than three as runs of one or two; an end-of-line
-// after every row but the last, then the end-of-bitmap code.
-std::vector<uint8_t> EncodeRle8(const std::vector<uint8_t>& rows)
-{
-    std::vector<uint8_t> out;
-    auto runAt = [&](const uint8_t* row, int x) {
-        int n = 1;
-        while (x + n < 320 && n < 255 && row[x + n] == row[x]) ++n;
-        return n;
-    };
-    for (int s = 0; s < 200; ++s) {
-        const uint8_t* row = rows.data() + 320 * s;
-        int x = 0;
-        while (x < 320) {
-            const int run = runAt(row, x);
-            if (run >= 3) {
-                out.push_back(static_cast<uint8_t>(run));
-                out.push_back(row[x]);
-                x += run;
-                continue;
-            }
-            int end = x;
-            while (end < 320 && end - x < 255 && runAt(row, end) < 3) ++end;
-            const int n = end - x;
-            if (n < 3) {
-                for (int i = 0; i < n; ++i) {
-                    out.push_back(1);
-                    out.push_back(row[x + i]);
-                }
-            } else {
-                out.push_back(0);
-                out.push_back(static_cast<uint8_t>(n));
-                out.insert(out.end(), row + x, row + end);
-                if (n & 1) out.push_back(0);
-            }
-            x = end;
-        }
-        if (s < 199) out.insert(out.end(), {0, 0});
-    }
-    out.insert(out.end(), {0, 1});
-    return out;
 }
 
 // A file of the classic layout with `body` in place of the pixel rows.
@@ -333,7 +289,7 @@ TEST_F(SheetLoaderTest, TopDownAndRle8FilesGiveThePixelsOfTheClassicFile)
 
     BmpFile rle;
     rle.compression = 1;
-    const std::vector<uint8_t> encoded = EncodeRle8(rows);
+    const std::vector<uint8_t> encoded = zelvik::testing::EncodeRle8(rows.data());
     ASSERT_LT(encoded.size(), 64000u);  // the picture really has runs
     destination.assign(64000, 0x11);
     EXPECT_EQ(Load(Write("rle.bmp", WithBody(rle, encoded))), "");
