@@ -120,10 +120,6 @@ else
 fi
 
 kill -TERM "$ZELVIK_PID"
-for _ in $(seq 20); do kill -0 "$ZELVIK_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$ZELVIK_PID" 2>/dev/null && fail "still running two seconds after SIGTERM"
-wait "$ZELVIK_PID"
-status=$?
-ZELVIK_PID=""
-((status == 0)) || fail "exit status $status after SIGTERM: $(cat "$OUT/$TEST_NAME-stderr.txt")"
+await_end 2 SIGTERM
+((END_STATUS == 0)) || fail "exit status $END_STATUS after SIGTERM: $(cat "$OUT/$TEST_NAME-stderr.txt")"
 note "passed (screenshots in $OUT)"

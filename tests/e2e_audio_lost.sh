@@ -111,15 +111,8 @@ cp "$AUDIO" "$OUT/lost-after.raw"
 
 xdotool key Escape
 start=$(now)
-for _ in $(seq 20); do
-  kill -0 "$ZELVIK_PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$ZELVIK_PID" 2>/dev/null && fail "still running two seconds after Escape"
-wait "$ZELVIK_PID"
-status=$?
-ZELVIK_PID=""
-note "ended $(since "$start") s after Escape, status $status"
-((status == 0)) || fail "exit status $status after Escape: $(cat "$ERR")"
+await_end 2 Escape
+note "ended $(since "$start") s after Escape, status $END_STATUS"
+((END_STATUS == 0)) || fail "exit status $END_STATUS after Escape: $(cat "$ERR")"
 (($(own_lines | wc -l) == 2)) || fail "unexpected lines on stderr: $(own_lines)"
 note "passed"

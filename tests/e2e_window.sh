@@ -80,15 +80,8 @@ fi
 
 # --- Escape ends it -----------------------------------------------------------------
 xdotool key Escape
-for _ in $(seq 20); do
-  kill -0 "$ZELVIK_PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$ZELVIK_PID" 2>/dev/null && fail "still running two seconds after Escape"
-wait "$ZELVIK_PID"
-status=$?
-ZELVIK_PID=""
-((status == 0)) || fail "exit status $status after Escape: $(cat "$OUT/e2e-stderr.txt")"
+await_end 2 Escape
+((END_STATUS == 0)) || fail "exit status $END_STATUS after Escape: $(cat "$OUT/e2e-stderr.txt")"
 # SDL's disk audio driver announces itself on stderr; anything else there is
 # a complaint of the program's own.
 grep -v -e "SDL disk i/o audio driver" -e "Writing to file" -e '^[[:space:]]*$' "$OUT/e2e-stderr.txt" \

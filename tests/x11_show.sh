@@ -57,6 +57,17 @@ stop_x_and_show() {
   wait 2>/dev/null
 }
 
+# Waits up to $1 seconds for the program to end after $2 (what was done to
+# end it, for the message); fails while it still runs, else puts its exit
+# status in END_STATUS.
+await_end() {
+  for _ in $(seq $(($1 * 10))); do kill -0 "$ZELVIK_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$ZELVIK_PID" 2>/dev/null && fail "still running $1 seconds after $2"
+  wait "$ZELVIK_PID"
+  END_STATUS=$?
+  ZELVIK_PID=""
+}
+
 # Waits up to $2 seconds for a window titled exactly $1; prints its id.
 # Gives up early when the program has ended.
 wait_window() {

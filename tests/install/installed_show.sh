@@ -55,15 +55,8 @@ expect_levels "first panel" 10 6 89 25 5 40 200 255
 
 # SIGTERM ends the show like Escape: status 0 within five seconds.
 kill -TERM "$ZELVIK_PID"
-for _ in $(seq 50); do
-  kill -0 "$ZELVIK_PID" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$ZELVIK_PID" 2>/dev/null && fail "still running five seconds after SIGTERM"
-wait "$ZELVIK_PID"
-status=$?
-ZELVIK_PID=""
-((status == 0)) || fail "exit status $status after SIGTERM: $(cat "$OUT/installed-stderr.txt")"
+await_end 5 SIGTERM
+((END_STATUS == 0)) || fail "exit status $END_STATUS after SIGTERM: $(cat "$OUT/installed-stderr.txt")"
 
 expect_sound "$AUDIO"
 
