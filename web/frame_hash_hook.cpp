@@ -4,14 +4,14 @@
 // The show is run from its start exactly as the capture tool runs it: seed,
 // set-up with the sprite sheet, then frame n drawn at demo clock
 // floor(n * 100 / fps). At each asked-for clock the canvas and the palette
-// are hashed (64-bit FNV-1a over every canvas index, then the red, green and
-// blue of each of the 256 palette entries). Where several frames share a
+// are hashed as the frame tests hash them. Where several frames share a
 // clock, the last one counts, as in the capture tool.
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 
-#include "canvas/canvas.h"
+#include "driver/clock.h"
+#include "frame_hash.h"
 #include "show/setup.h"
 #include "show/timeline.h"
 
@@ -25,22 +25,6 @@ constexpr uint32_t kMaxFps = 1000;
 // Answer text: one "clock hash" line per asked-for clock, or one line
 // starting with "error:".
 char Answer[kMaxClocks * 32 + 128];
-
-uint64_t HashFrame()
-{
-    uint64_t hash = 1469598103934665603ull;  // as the core tests' frame hashes
-    const auto mix = [&](uint32_t value) {
-        hash ^= value;
-        hash *= 1099511628211ull;
-    };
-    for (uint8_t pixel : zelvik::Canvas) mix(pixel);
-    for (int i = 0; i < 256; ++i) {
-        mix(static_cast<uint32_t>(zelvik::PaletteRed[i]));
-        mix(static_cast<uint32_t>(zelvik::PaletteGreen[i]));
-        mix(static_cast<uint32_t>(zelvik::PaletteBlue[i]));
-    }
-    return hash;
-}
 
 const char* Fail(const char* why)
 {
@@ -69,14 +53,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* ZelvikFrameHashes(const char* sheetP
 
     zelvik::StartShow(seed, sheetPath);
     for (uint64_t n = 0;; ++n) {
-        const uint64_t clock64 = n * 100 / fps;
+        const uint64_t clock64 = zelvik::ScheduledDemoClock(n, fps);
         if (clock64 > until) break;
         const uint32_t clock = static_cast<uint32_t>(clock64);
         zelvik::RenderFrame(clock);
-        if ((n + 1) * 100 / fps == clock) continue;  // a later frame has the same clock
+        if (zelvik::ScheduledDemoClock(n + 1, fps) == clock) continue;  // a later frame has the same clock
         for (uint32_t i = 0; i < count; ++i) {
             if (clocks[i] == clock) {
-                hashes[i] = HashFrame();
+                hashes[i] = zelvik::testing::HashFrame();
                 found[i] = true;
             }
         }

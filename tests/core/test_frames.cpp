@@ -13,6 +13,7 @@
 #include <string>
 
 #include "canvas/canvas.h"
+#include "frame_hash.h"
 #include "driver/random.h"
 #include "show/setup.h"
 #include "show/timeline.h"
@@ -21,22 +22,6 @@
 using namespace zelvik;
 
 namespace {
-
-uint64_t HashFrame()
-{
-    uint64_t hash = 1469598103934665603ull;  // FNV-1a
-    const auto mix = [&](uint32_t value) {
-        hash ^= value;
-        hash *= 1099511628211ull;
-    };
-    for (uint8_t pixel : Canvas) mix(pixel);
-    for (int i = 0; i < 256; ++i) {
-        mix(static_cast<uint32_t>(PaletteRed[i]));
-        mix(static_cast<uint32_t>(PaletteGreen[i]));
-        mix(static_cast<uint32_t>(PaletteBlue[i]));
-    }
-    return hash;
-}
 
 void WritePpm(const std::string& folder, uint32_t clock)
 {
@@ -69,7 +54,7 @@ TEST(WholeFrames, EveryRangeOfTheScriptDrawsAsBefore)
     for (uint32_t clock = 0; clock <= 10500; clock += 4) {
         RenderFrame(clock);
         if (expected.count(clock) == 0) continue;
-        actual[clock] = HashFrame();
+        actual[clock] = zelvik::testing::HashFrame();
         if (folder != nullptr) WritePpm(folder, clock);
     }
     for (const auto& [clock, hash] : expected) {
