@@ -159,10 +159,35 @@ intptr_t DemoWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr
 
 // --- Start-up and the frame loop -----------------------------------------------
 
-static const char* Reason(const char* fallback)
+const char* WindowSystemReason(const char* fallback)
 {
     const char* text = WindowSystemError();
     return text != nullptr && *text != '\0' ? text : fallback;
+}
+
+bool OpenShowDisplay(WindowProc proc)
+{
+    SetDisplayWindowProc(proc);
+    UseDisplayBackend(&SdlDisplay);
+    ClearWindowSystemError();
+    if (InitDisplay("Demo", 320, 200)) return true;
+    std::fprintf(stderr, "zelvik: cannot open the display: %s\n", WindowSystemReason("no usable pixel format"));
+    // Give back what was opened, so that nothing outlives the message.
+    ShutdownDisplay();
+    ShutdownAudio(MusicEnabled != 0);
+    return false;
+}
+
+bool ShowFrame(uint32_t clock)
+{
+    KeepMusicGoing(clock);
+    // A back buffer that stops locking is made again by the display; a
+    // display that cannot be mended ends the show rather than leave a
+    // frozen picture running.
+    if (RecoverAfterPresent(PresentShowFrame(clock)) != FrameOutcome::Lost) return true;
+    std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
+                 WindowSystemReason("the back buffer cannot be locked"));
+    return false;
 }
 
 int DemoMain()
@@ -176,7 +201,7 @@ int DemoMain()
     srand(GetTickCount());
 
     if (ShowOptionsDialog() == -1) {
-        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", Reason("unknown error"));
+        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", WindowSystemReason("unknown error"));
         return 1;
     }
     if (StartRequested == 0) return 1;
@@ -184,16 +209,7 @@ int DemoMain()
     // The music layer has already said why it could not start, in one line.
     if (MusicEnabled && !StartMusic(Stereo != 0, HighRate != 0)) return 1;
 
-    SetDisplayWindowProc(DemoWindowProc);
-    UseDisplayBackend(&SdlDisplay);
-    ClearWindowSystemError();
-    if (!InitDisplay("Demo", 320, 200)) {
-        std::fprintf(stderr, "zelvik: cannot open the display: %s\n", Reason("no usable pixel format"));
-        // Give back what was opened, so that nothing outlives the message.
-        ShutdownDisplay();
-        ShutdownAudio(MusicEnabled != 0);
-        return 1;
-    }
+    if (!OpenShowDisplay(DemoWindowProc)) return 1;
 
     // A data file found nowhere is left out, the show going on without
     // pictures or silently; the finder has said where it looked.
@@ -208,14 +224,7 @@ int DemoMain()
     // ahead of it has played: the clock's zero is that moment.
     StartDemoClock(MusicLatencyMilliseconds());
     for (;;) {
-        const uint32_t clock = CurrentDemoClock();
-        KeepMusicGoing(clock);
-        // A back buffer that stops locking is made again by the display; a
-        // display that cannot be mended ends the show rather than leave a
-        // frozen picture running.
-        if (RecoverAfterPresent(PresentShowFrame(clock)) == FrameOutcome::Lost) {
-            std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
-                         Reason("the back buffer cannot be locked"));
+        if (!ShowFrame(CurrentDemoClock())) {
             ShutdownDisplay();
             ShutdownAudio(MusicEnabled != 0);
             return 0;

@@ -36,6 +36,17 @@ intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wPar
 // with status 0; activation changes set AppActive; the pointer is hidden.
 intptr_t DemoWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
+// The window system's last error, or `fallback` when it gave none.
+const char* WindowSystemReason(const char* fallback);
+// Opens the show's display, 320 x 200 with `proc` as its window procedure.
+// When it cannot, says why in one line and gives back the display and the
+// audio output.
+bool OpenShowDisplay(WindowProc proc);
+// Keeps the music going and presents the frame at demo clock `clock`;
+// false, after one line saying why, once the display has stopped taking
+// frames and could not be made again.
+bool ShowFrame(uint32_t clock);
+
 // Returns 1 on every early exit (one line on stderr says why, except when
 // the viewer left the dialog without Start); never returns once the show
 // runs.

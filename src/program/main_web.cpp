@@ -41,12 +41,6 @@ uint32_t FramesDrawn;
 
 void Say(const char* text) { std::fprintf(stderr, "zelvik: %s\n", text); }
 
-const char* Reason(const char* fallback)
-{
-    const char* text = WindowSystemError();
-    return text != nullptr && *text != '\0' ? text : fallback;
-}
-
 intptr_t ShowWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_t)
 {
     switch (message) {
@@ -65,7 +59,7 @@ void OpenOptions()
     ClearWindowSystemError();
     Options = CreateDialogParam(kOptionsDialogResource, nullptr, OptionsDialogProc, 0);
     if (Options == nullptr) {
-        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", Reason("unknown error"));
+        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", WindowSystemReason("unknown error"));
         CurrentStage = kEnded;
         return;
     }
@@ -94,13 +88,7 @@ void StartShowing()
         Say("the show goes on without music");
         MusicEnabled = 0;
     }
-    SetDisplayWindowProc(ShowWindowProc);
-    UseDisplayBackend(&SdlDisplay);
-    ClearWindowSystemError();
-    if (!InitDisplay("Demo", 320, 200)) {
-        std::fprintf(stderr, "zelvik: cannot open the display: %s\n", Reason("no usable pixel format"));
-        ShutdownDisplay();
-        ShutdownAudio(MusicEnabled != 0);
+    if (!OpenShowDisplay(ShowWindowProc)) {
         OpenOptions();
         return;
     }
@@ -158,14 +146,9 @@ void ShowStep()
     WasFullScreen = fullScreen;
     if (!LeaveRequested) {
         ShownClock = CurrentDemoClock();
-        KeepMusicGoing(ShownClock);
         // Presenting also hands the window's input to ShowWindowProc. A
         // display that cannot be mended ends the show, as on the desktop.
-        if (RecoverAfterPresent(PresentShowFrame(ShownClock)) == FrameOutcome::Lost) {
-            std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
-                         Reason("the back buffer cannot be locked"));
-            LeaveRequested = true;
-        }
+        if (!ShowFrame(ShownClock)) LeaveRequested = true;
         ++FramesDrawn;
     }
     if (LeaveRequested) StopShowing();
