@@ -1,5 +1,6 @@
 # Shared by the shell tests that run the show on a real X server (Xvfb, no
-# window manager): starting and stopping the server, waiting for a window,
+# window manager), and by the soak and Windows scripts: starting and
+# stopping the server, waiting for a window,
 # grey levels of the 4:3 picture on a screenshot, and whether recorded
 # audio is more than silence. The sourcing script sets TEST_NAME (the
 # prefix of its messages) and OUT (where the server's log goes) first, and
@@ -24,32 +25,37 @@ stop() {
   kill -9 "$1" 2>/dev/null
 }
 
-# Starts Xvfb on a free display at SCREEN_W x SCREEN_H (5:4, so the 4:3
-# picture has bars above and below), exports DISPLAY and sets XVFB_PID; an
-# EXIT trap stops the program and the server. The server picks its own free
-# display number (-displayfd), so tests started side by side never share one,
-# and it never resets when its last client leaves (-noreset): a reset between
-# the readiness check and the program's first connection refuses that
+# Starts Xvfb with a screen of $1 (WxHxDEPTH) and its log in $2, sets
+# XVFB_PID, exports DISPLAY and waits until the server answers; the caller's
+# EXIT trap stops it. The server picks its own free display number
+# (-displayfd), so servers started side by side never share one, and it
+# never resets when its last client leaves (-noreset): a reset between the
+# readiness check and the program's first connection refuses that
 # connection.
-SCREEN_W=1280 SCREEN_H=1024
-XVFB_PID=""
-ZELVIK_PID=""
-start_xvfb() {
-  local number_file="$OUT/$TEST_NAME-xvfb.display"
+launch_xvfb() {
+  local number_file="${2%.log}.display"
   rm -f "$number_file"
-  Xvfb -displayfd 3 -noreset -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp \
-    3>"$number_file" >"$OUT/$TEST_NAME-xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 "$1" -nolisten tcp 3>"$number_file" >"$2" 2>&1 &
   XVFB_PID=$!
-  trap stop_x_and_show EXIT
   for _ in $(seq 100); do
     [[ -s "$number_file" ]] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$OUT/$TEST_NAME-xvfb.log")"
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$2")"
     sleep 0.1
   done
   [[ -s "$number_file" ]] || fail "Xvfb gave no display number"
   export DISPLAY=":$(head -1 "$number_file")"
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start: $(cat "$OUT/$TEST_NAME-xvfb.log")"
+  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start: $(cat "$2")"
+}
+
+# Starts the tests' Xvfb at SCREEN_W x SCREEN_H (5:4, so the 4:3 picture has
+# bars above and below); an EXIT trap stops the program and the server.
+SCREEN_W=1280 SCREEN_H=1024
+XVFB_PID=""
+ZELVIK_PID=""
+start_xvfb() {
+  trap stop_x_and_show EXIT
+  launch_xvfb "${SCREEN_W}x${SCREEN_H}x24" "$OUT/$TEST_NAME-xvfb.log"
 }
 stop_x_and_show() {
   [[ -n "$ZELVIK_PID" ]] && stop "$ZELVIK_PID"
