@@ -139,10 +139,15 @@ bool PrepareScaler(int32_t outputW, int32_t outputH, int32_t sourceW, int32_t so
     SharpColumns = true;
     for (const Tap& t : Columns) SharpColumns = SharpColumns && t.weight == 0;
     const size_t values = static_cast<size_t>(sourceH) * static_cast<size_t>(p.w) * 4;
-    if (SharpColumns)
+    // The row buffer of the other kind is given back, not kept from an
+    // earlier size.
+    if (SharpColumns) {
         Wide.assign(values, 0);
-    else
+        std::vector<uint16_t>().swap(Across);
+    } else {
         Across.assign(values, 0);
+        std::vector<uint8_t>().swap(Wide);
+    }
     return true;
 }
 
