@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "rle8_encoder.h"
+#include "shared/rle8_encoder.h"
 #include "xm_writer.h"
 
 namespace {

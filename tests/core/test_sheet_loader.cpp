@@ -15,7 +15,7 @@
 #include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
 #include "driver/data_file.h"
-#include "rle8_encoder.h"
+#include "shared/rle8_encoder.h"
 
 using namespace zelvik;
 

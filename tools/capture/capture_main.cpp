@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "canvas/canvas.h"
-#include "capture/png_writer.h"
+#include "shared/png_writer.h"
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"

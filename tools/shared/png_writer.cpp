@@ -1,4 +1,4 @@
-#include "capture/png_writer.h"
+#include "shared/png_writer.h"
 
 #include <png.h>
 
