@@ -95,6 +95,16 @@ static void SetCheck(int32_t id, uintptr_t checked)
     SendDlgItemMessage(DialogWindow, id, BM_SETCHECK, checked, 0);
 }
 
+// A click on either of a pair of radio buttons checks it and clears the
+// other; 1 when it was the second.
+static int32_t ChooseOfPair(int32_t first, int32_t second, uintptr_t command)
+{
+    const int32_t chosen = static_cast<int32_t>(command & 0xFFFF) == second ? 1 : 0;
+    SetCheck(first, static_cast<uintptr_t>(1 - chosen));
+    SetCheck(second, static_cast<uintptr_t>(chosen));
+    return chosen;
+}
+
 intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t)
 {
     if (message == WM_INITDIALOG) {
@@ -129,17 +139,9 @@ intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wPar
         SetCheck(kPlayMusicBox, static_cast<uintptr_t>(MusicEnabled));
         return 1;
     case kMonoButton:
-    case kStereoButton:
-        Stereo = (wParam & 0xFFFF) == static_cast<uintptr_t>(kStereoButton) ? 1 : 0;
-        SetCheck(kMonoButton, static_cast<uintptr_t>(1 - Stereo));
-        SetCheck(kStereoButton, static_cast<uintptr_t>(Stereo));
-        return 1;
+    case kStereoButton: Stereo = ChooseOfPair(kMonoButton, kStereoButton, wParam); return 1;
     case kRate22050Button:
-    case kRate44100Button:
-        HighRate = (wParam & 0xFFFF) == static_cast<uintptr_t>(kRate44100Button) ? 1 : 0;
-        SetCheck(kRate22050Button, static_cast<uintptr_t>(1 - HighRate));
-        SetCheck(kRate44100Button, static_cast<uintptr_t>(HighRate));
-        return 1;
+    case kRate44100Button: HighRate = ChooseOfPair(kRate22050Button, kRate44100Button, wParam); return 1;
     default: return 0;
     }
 }

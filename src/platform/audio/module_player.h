@@ -22,9 +22,9 @@ extern "C" {
 uint32_t BASSMOD_GetVersion();
 
 // Opens audio output `device` (-1: the system's default output; 0, 1, ...:
-// the output back end's devices in its order) at `frequency` Hz (8000 ... 192000;
-// the show uses 22050 or 44100), 16-bit, stereo, or mono when `flags`
-// holds zelvik::kPlayerMono. Non-zero on success; 0 when no output can be
+// the output back end's devices in its order) at `frequency` Hz (8000 ...
+// 192000; the show uses 22050 or 44100), 16-bit, stereo, or mono when
+// `flags` holds zelvik::kPlayerMono. Non-zero on success; 0 when no output can be
 // opened ("no audio output: <reason>") or when one is open already.
 int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags);
 
@@ -33,7 +33,8 @@ int BASSMOD_Init(int device, uint32_t frequency, uint32_t flags);
 // read from `offset` on, `length` bytes (0: to the end of the file); with
 // `mem` non-zero, `file` points to `offset` + `length` bytes in memory and
 // the module is the `length` bytes from `offset`. `flags` combine the
-// zelvik::kModule* bits below. Any format libopenmpt reads is accepted.
+// zelvik::kModule* bits (module_renderer.h). Any format libopenmpt reads
+// is accepted.
 // Non-zero on success; 0 when the output is not open, the file is missing,
 // unreadable, a folder, not a module, damaged or cut short.
 int BASSMOD_MusicLoad(int mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags);

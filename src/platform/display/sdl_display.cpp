@@ -10,6 +10,7 @@
 //   0x00RRGGBB words; a flip scales it with the shared scaler straight into
 //   the window's own surface and sends only the picture's rectangle to the
 //   window system. The black borders are drawn once per window size.
+// The window's events reach the show through sdl_input.cpp.
 #include "platform/display/sdl_display.h"
 
 #include <SDL.h>
