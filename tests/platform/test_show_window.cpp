@@ -15,6 +15,7 @@
 
 #include "canvas/canvas.h"
 #include "display/display.h"
+#include "display/display_testing.h"
 #include "fake_music.h"
 #include "platform/display/sdl_display.h"
 #include "platform/display/sdl_display_testing.h"
