@@ -12,12 +12,9 @@
 #include <cstring>
 #include <string>
 
-#include "display/display.h"
 #include "driver/report.h"
-#include "platform/audio/audio_output.h"
-#include "platform/audio/module_player.h"
-#include "platform/display/sdl_display.h"
 #include "platform/files/data_files.h"
+#include "program/backends.h"
 #include "program/demo_main.h"
 #include "program/options_dialog.h"
 #include "zelvik_version.h"
@@ -72,8 +69,6 @@ int main(int argc, char** argv)
     }
     const char* autostart = std::getenv("ZELVIK_AUTOSTART");
     if (autostart != nullptr && std::strcmp(autostart, "1") == 0) zelvik::SetDialogCreatedHook(PressStart);
-    // The desktop's back ends: SDL's full-screen window and its audio thread.
-    zelvik::UseDisplayBackend(&zelvik::SdlDisplay);
-    zelvik::UseAudioOutput(&zelvik::SdlAudioOutput);
+    zelvik::UseSystemBackends();
     return zelvik::DemoMain();
 }

@@ -13,10 +13,10 @@
 
 #include "display/display.h"
 #include "driver/report.h"
-#include "platform/audio/audio_output.h"
 #include "platform/audio/module_player.h"
 #include "platform/dialog/modeless_dialog.h"
 #include "platform/display/sdl_display.h"
+#include "program/backends.h"
 #include "program/demo_main.h"
 #include "program/options_dialog.h"
 
@@ -146,9 +146,7 @@ EMSCRIPTEN_KEEPALIVE int32_t ZelvikDialogItemRect(int32_t id, int32_t which)
 int main()
 {
     zelvik::InitProgram();
-    // The page's back ends: SDL's canvas window and its Web Audio output.
-    zelvik::UseDisplayBackend(&zelvik::SdlDisplay);
-    zelvik::UseAudioOutput(&zelvik::WebAudioOutput);
+    zelvik::UseSystemBackends();
     // The loop exists before any window, so that SDL's vertical sync ties
     // presenting to the browser's animation frames.
     emscripten_set_main_loop(zelvik::Step, 0, 0);
