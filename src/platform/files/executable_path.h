@@ -1,5 +1,5 @@
 // Where the running program's own executable lies. Each system answers
-// this differently; the build picks the one file that asks it.
+// this differently: the platform table picks the one file that asks it.
 #pragma once
 
 #include <string>
