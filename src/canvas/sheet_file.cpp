@@ -14,9 +14,9 @@ namespace zelvik {
 
 static constexpr uint32_t kFileHeaderSize = 14;
 static constexpr uint32_t kInfoHeaderSize = 40;
-static constexpr uint32_t kImageBytes = 64000;
-static constexpr uint32_t kRowBytes = 320;
-static constexpr uint32_t kRows = 200;
+static constexpr uint32_t kImageBytes = kCanvasSize;
+static constexpr uint32_t kRowBytes = kCanvasWidth;
+static constexpr uint32_t kRows = kCanvasHeight;
 
 // Largest info header accepted. The largest in use is 124 bytes; the slack
 // admits later extensions without admitting nonsense.
@@ -105,8 +105,8 @@ static const char* CheckHeaders(char* text, size_t size)
     const uint32_t planes = ReadU16(InfoHeader + 12);
     const uint32_t bitCount = ReadU16(InfoHeader + 14);
     const uint32_t compression = ReadU32(InfoHeader + 16);
-    if (width != 320 || (height != 200 && height != -200)) {
-        std::snprintf(text, size, "%dx%d, need 320x200", width, height);
+    if (width != kCanvasWidth || (height != kCanvasHeight && height != -kCanvasHeight)) {
+        std::snprintf(text, size, "%dx%d, need %dx%d", width, height, kCanvasWidth, kCanvasHeight);
         return text;
     }
     if (bitCount != 8) {
@@ -199,8 +199,8 @@ static const char* DecodeRle8(uint32_t size, char* text, size_t textSize)
     }
     if (y >= kRows) return clipped ? "RLE8 data reaches past the picture's edge, clipped" : nullptr;
     std::snprintf(text, textSize,
-                  "RLE8 data ends without an end-of-bitmap code in row %u of 200, the rest reads as zero",
-                  y + 1);
+                  "RLE8 data ends without an end-of-bitmap code in row %u of %u, the rest reads as zero",
+                  y + 1, kRows);
     return text;
 }
 
