@@ -94,6 +94,14 @@ std::string WriteTestSheet()
     return path;
 }
 
+const zelvik::ScriptRow& ScriptRowNamed(const char* name)
+{
+    for (const zelvik::ScriptRow& row : zelvik::kScript)
+        if (std::strcmp(row.name, name) == 0) return row;
+    ADD_FAILURE() << "the script has no row named \"" << name << "\"";
+    return zelvik::kScript[0];
+}
+
 void FillTestSheet() { Paint(zelvik::SpriteSheet); }
 
 void ZeroEverything() { zelvik::ZeroShowState(); }
