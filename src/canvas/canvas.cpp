@@ -197,9 +197,8 @@ void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
 {
     // No error term is carried in the definition of the line: the minor
     // coordinate of step i is (minorLength * i) / majorLength, truncated,
-    // so a line and its reverse may cover different pixels. The loop below
-    // gets exactly those points without a division per pixel, keeping the
-    // quotient and remainder of that division as i advances. Steps whose
+    // so a line and its reverse may cover different pixels. The two walks
+    // above get exactly those points without a division per pixel. Steps whose
     // major coordinate lies outside the clip rectangle are skipped, since
     // AddPixel would drop them anyway. 64-bit values keep far-off end
     // points from overflowing.
