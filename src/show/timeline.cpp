@@ -8,14 +8,16 @@ namespace zelvik {
 
 // What the table must be for RunTimeline to hold to it: rows in order from
 // clock 0, each scene clock counting from no later than its row's start,
-// a step's own clock from within its row, and something to run in each.
+// and a step's own clock from within its row. (That every row has a step
+// is checked by the tests: a function's address is not a constant in
+// every build, the sanitizers' among them.)
 static constexpr bool ScriptIsWellFormed()
 {
     if (kScript[0].start != 0) return false;
     for (int32_t i = 0; i < kScriptRowCount; ++i) {
         const ScriptRow& row = kScript[i];
         if (i > 0 && row.start <= kScript[i - 1].start) return false;
-        if (row.origin > row.start || row.steps[0].run == nullptr) return false;
+        if (row.origin > row.start) return false;
         for (const ScriptStep& step : row.steps) {
             if (step.ownOrigin == 0) continue;
             if (step.ownOrigin < row.start) return false;

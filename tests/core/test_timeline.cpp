@@ -82,6 +82,7 @@ TEST_F(TimelineTest, EachRowRunsFromItsStartOnItsOwnSceneClock)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(&ScriptRowAt(row.start - 1), &before);
         EXPECT_EQ(&ScriptRowAt(row.start), &row);
+        EXPECT_NE(row.steps[0].run, nullptr);
         At(row.start - 1);
         EXPECT_EQ(SceneClock, row.start - 1 - lastOrigin(before));
         At(row.start);
