@@ -170,7 +170,7 @@ bool OpenShowDisplay(WindowProc proc)
     SetDisplayWindowProc(proc);
     UseDisplayBackend(&SdlDisplay);
     ClearWindowSystemError();
-    if (InitDisplay("Demo", 320, 200)) return true;
+    if (InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) return true;
     std::fprintf(stderr, "zelvik: cannot open the display: %s\n", WindowSystemReason("no usable pixel format"));
     // Give back what was opened, so that nothing outlives the message.
     ShutdownDisplay();
