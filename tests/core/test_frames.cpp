@@ -13,7 +13,7 @@
 #include <string>
 
 #include "canvas/canvas.h"
-#include "frame_hash.h"
+#include "shared/frame_hash.h"
 #include "driver/random.h"
 #include "show/setup.h"
 #include "show/timeline.h"

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "canvas/canvas.h"
-#include "capture/png_writer.h"
+#include "shared/png_writer.h"
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
 #include "display/offscreen_display.h"
 #include "driver/clock.h"
 #include "driver/report.h"
-#include "platform/data_files.h"
+#include "platform/files/data_files.h"
 #include "show/setup.h"
 #include "show/timeline.h"
 #include "zelvik_version.h"
@@ -452,8 +452,8 @@ Outcome CaptureFrames(const Options& options)
             const uint64_t percent = (n + 1) * 100 / totalFrames;
             if (percent != lastPercent) {
                 lastPercent = percent;
-                std::fprintf(stderr, "\rzelvik-capture: frame %" PRIu64 " of %" PRIu64 " (%" PRIu64 "%%)",
-                             n + 1, totalFrames, percent);
+                ReportProgress("frame %" PRIu64 " of %" PRIu64 " (%" PRIu64 "%%)", n + 1, totalFrames,
+                               percent);
             }
         }
     }
@@ -474,7 +474,7 @@ int main(int argc, char** argv)
     Options options;
     const std::string wrong = ParseOptions(argc, argv, options);
     if (!wrong.empty()) {
-        std::fprintf(stderr, "zelvik-capture: %s (see --help)\n", wrong.c_str());
+        zelvik::Report("%s (see --help)", wrong.c_str());
         return 2;
     }
     if (options.help) {
@@ -504,6 +504,6 @@ int main(int argc, char** argv)
     } else {
         outcome = CaptureFrames(options);
     }
-    if (!outcome.message.empty()) std::fprintf(stderr, "zelvik-capture: %s\n", outcome.message.c_str());
+    if (!outcome.message.empty()) zelvik::Report("%s", outcome.message.c_str());
     return outcome.status;
 }
