@@ -15,24 +15,15 @@
 // Environment: ZELVIK_CHROMIUM (default /usr/bin/chromium),
 // ZELVIK_WEB_SCREENSHOTS (a folder for screenshots of the dialog and the show).
 import { createServer } from 'node:http';
-import { readFile, mkdtemp, rm } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { readFile } from 'node:fs/promises';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { kTypes, withChromiumPage } from './chromium.mjs';
 
 const [siteDir, expectedFile, seedText, fpsText] = process.argv.slice(2);
 if (!siteDir || !expectedFile || !seedText || !fpsText) {
   console.error('usage: node browser_test.mjs SITE_DIR EXPECTED_FILE SEED FPS');
   process.exit(2);
 }
-
-const kTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf',
-};
 
 // Files the server answers with 404, as if the site had been deployed
 // without them.
@@ -92,32 +83,17 @@ if (expected.size === 0) {
 
 const server = await serve(siteDir);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const profile = await mkdtemp(path.join(tmpdir(), 'zelvik-chromium-'));
-let browser;
 try {
-  browser = await puppeteer.launch({
-    executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: [
-      '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--autoplay-policy=no-user-gesture-required', '--window-size=800,600',
-    ],
+  await withChromiumPage(['--autoplay-policy=no-user-gesture-required'], async (page) => {
+    watch(page);
+    await checkFrames(page);
+    await checkShow(page);
+    await checkMissingData(page);
   });
-  const page = await browser.newPage();
-  watch(page);
-  await checkFrames(page);
-  await checkShow(page);
-  await checkMissingData(page);
-  // Requests still open when the browser closes are aborted: not a fault.
-  page.removeAllListeners();
 } catch (error) {
   fail(error.message || String(error));
 } finally {
-  if (browser) await browser.close();
   server.close();
-  await rm(profile, { recursive: true, force: true });
 }
 
 function watch(page) {

@@ -22,11 +22,11 @@
 // older sites as well).
 // Environment: ZELVIK_CHROMIUM (default /usr/bin/chromium).
 import { createServer } from 'node:http';
-import { readFile, mkdtemp, rm } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { readFile } from 'node:fs/promises';
 import path from 'node:path';
 import { gzipSync } from 'node:zlib';
-import puppeteer, { PredefinedNetworkConditions } from 'puppeteer-core';
+import { PredefinedNetworkConditions } from 'puppeteer-core';
+import { kTypes, withChromiumPage } from './chromium.mjs';
 
 const args = process.argv.slice(2);
 const measure = args[0] === '--measure';
@@ -37,15 +37,6 @@ if (!siteDir) {
   process.exit(2);
 }
 
-const kTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf',
-  '.bmp': 'image/bmp',
-  '.xm': 'audio/xm',
-};
 // Types a host compresses as it sends when it has no compressed copy.
 const kCompressible = /^(text\/|application\/wasm|font\/|image\/bmp)/;
 
@@ -256,38 +247,26 @@ async function measureShow(page, origin) {
 
 const server = await serve(siteDir);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const profile = await mkdtemp(path.join(tmpdir(), 'zelvik-chromium-'));
-let browser;
 try {
-  browser = await puppeteer.launch({
-    executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           '--window-size=800,600'],
+  await withChromiumPage([], async (page) => {
+    await page.setCacheEnabled(false);
+    page.on('pageerror', (error) => fail(`uncaught in the page: ${error.message}`));
+    page.on('console', (message) => {
+      if (message.type() === 'error') fail(`console error: ${message.text()}`);
+    });
+    if (measure) {
+      await measureShow(page, origin);
+      await measureAll(page, origin);
+    } else {
+      await checkFast4G(page, origin);
+      await checkSlow4G(page, origin);
+      await checkWrongType(page, origin);
+    }
   });
-  const page = await browser.newPage();
-  await page.setCacheEnabled(false);
-  page.on('pageerror', (error) => fail(`uncaught in the page: ${error.message}`));
-  page.on('console', (message) => {
-    if (message.type() === 'error') fail(`console error: ${message.text()}`);
-  });
-  if (measure) {
-    await measureShow(page, origin);
-    await measureAll(page, origin);
-  } else {
-    await checkFast4G(page, origin);
-    await checkSlow4G(page, origin);
-    await checkWrongType(page, origin);
-  }
-  page.removeAllListeners();
 } catch (error) {
   fail(error.message || String(error));
 } finally {
-  if (browser) await browser.close();
   server.close();
-  await rm(profile, { recursive: true, force: true });
 }
 
 if (failures.length) {
