@@ -88,6 +88,9 @@ equal "webm frames" "$(ffmpeg -v error -i "$WORK/w.webm" -map 0:v -f framecrc - 
 # Opus's encoder delay and last block are trimmed by the file's own marks:
 # exactly floor(46 * 48000 / 30) samples.
 equal "webm samples" "$(ffmpeg -v error -i "$WORK/w.webm" -map 0:a -f s16le - | wc -c)" $((73600 * 4))
+check "webm 444" 0 capture --video "$WORK/full.webm" --chroma 444 --size 320x240 --until 50 --no-music
+equal "webm 444: VP9 profile 1" "$(probe "$WORK/full.webm" v:0 codec_name,profile,pix_fmt)" \
+  "codec_name=vp9 pix_fmt=yuv444p profile=Profile 1"
 check "webm rate" 2 capture --video "$WORK/x.webm" --rate 44100 --until 10 --music "$MUSIC"
 expect "webm rate: one line naming --rate" only_line_names "--rate"
 
