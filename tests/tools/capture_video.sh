@@ -36,6 +36,10 @@ end_time() {  # end_time FILE STREAM: where the stream's last packet ends, in se
     awk -F, '{ e = $1 + $2; if (e > m) m = e } END { printf "%.6f\n", m }'
 }
 
+sound_bytes() {  # sound_bytes FILE: bytes of its decoded sound as 16-bit samples
+  ffmpeg -v error -i "$1" -map 0:a -f s16le - | wc -c
+}
+
 in_step() {  # in_step FILE SECONDS: sound and picture end within SECONDS of each other
   local v a
   v=$(end_time "$1" v:0)
@@ -87,7 +91,7 @@ equal "webm sound" "$(probe "$WORK/w.webm" a:0 codec_name,sample_rate,channels)"
 equal "webm frames" "$(ffmpeg -v error -i "$WORK/w.webm" -map 0:v -f framecrc - | grep -vc '^#')" 46
 # Opus's encoder delay and last block are trimmed by the file's own marks:
 # exactly floor(46 * 48000 / 30) samples.
-equal "webm samples" "$(ffmpeg -v error -i "$WORK/w.webm" -map 0:a -f s16le - | wc -c)" $((73600 * 4))
+equal "webm samples" "$(sound_bytes "$WORK/w.webm")" $((73600 * 4))
 check "webm 444" 0 capture --video "$WORK/full.webm" --chroma 444 --size 320x240 --until 50 --no-music
 equal "webm 444: VP9 profile 1" "$(probe "$WORK/full.webm" v:0 codec_name,profile,pix_fmt)" \
   "codec_name=vp9 pix_fmt=yuv444p profile=Profile 1"
@@ -119,7 +123,7 @@ equal "lossless sound" "$(probe "$WORK/e.mkv" a:0 codec_name,sample_rate,channel
   "channels=2 codec_name=flac sample_rate=44100"
 equal "lossless frames" "$(packets "$WORK/e.mkv" v:0)" 91
 # Lossless sound has no encoder delay: exactly floor(91 * 44100 / 30) samples.
-equal "lossless samples" "$(ffmpeg -v error -i "$WORK/e.mkv" -map 0:a -f s16le - | wc -c)" $((133770 * 4))
+equal "lossless samples" "$(sound_bytes "$WORK/e.mkv")" $((133770 * 4))
 expect "lossless sound and picture end together" in_step "$WORK/e.mkv" 0.0333
 # Frame 60 of 30 fps is drawn at clock 200 and frame 90 at clock 300.
 check "surface of clock 200 and 300" 0 capture --fps 30 --at 200,300 --format 32 --surface "$WORK/s"
