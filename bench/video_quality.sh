@@ -6,7 +6,8 @@
 # (worst frame and mean), luma PSNR and SSIM (worst and mean), and the
 # frames under 40 dB.
 # Usage: bench/video_quality.sh [RUNS] [UNTIL] [extra zelvik-capture options...]
-#   RUNS   captures to time (default 3; the median is printed)
+#   RUNS   captures to time (default 3; the median is printed; 0 measures
+#          the file left by an earlier run)
 #   UNTIL  last demo clock (default: the whole show)
 # Run from the build's data folder or set ZELVIK_BUILD_DIR; needs ffmpeg and
 # /usr/bin/time. ZELVIK_VQ_NAME names the capture (default video.mp4; its
@@ -39,11 +40,17 @@ for run in $(seq "$RUNS"); do
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
-# The reference: the lossless render at the capture's frame size, the
-# canvas's pixels repeated where the file records their shape.
+# The reference: the lossless render at the capture's frame size. Where that
+# is a whole multiple of the canvas across and down, each canvas pixel is a
+# block (nothing is blended): the reference is the canvas-sized render,
+# repeated the same way.
 IFS=, read -r width height aspect < <(ffprobe -v error -select_streams v:0 \
   -show_entries stream=width,height,sample_aspect_ratio -of csv=p=0 "$VIDEO")
-if [[ "$aspect" == "5:6" || "$aspect" == "1067:1280" ]]; then size="$((width / 320))x"; else size="${width}x${height}"; fi
+if ((width % 320 == 0 && height % 200 == 0)); then
+  size=native repeat="format=gbrp,scale=$width:$height:flags=neighbor,"
+else
+  size="${width}x$height" repeat=""
+fi
 reference="$WORK/reference_${UNTIL}_$size.mkv"
 if [[ ! -s "$reference" ]]; then
   echo "video_quality: making the lossless reference (demo clock 0 ... $UNTIL, --size $size)" >&2
@@ -56,7 +63,7 @@ fi
 # BT.709 studio-range tags); its luma is compared with the reference's
 # converted by the same matrix.
 ffmpeg -v error -i "$VIDEO" -i "$reference" -lavfi \
-  "[0:v]settb=1/60,setpts=N,split[v0][v1];[1:v]settb=1/60,setpts=N,format=gbrp,split[r0][r1];
+  "[0:v]settb=1/60,setpts=N,split[v0][v1];[1:v]settb=1/60,setpts=N,${repeat}format=gbrp,split[r0][r1];
    [v0]format=gbrp[c0];
    [v1]scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv444p,split[cy0][cy1];
    [r1]scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv444p,split[ry0][ry1];
@@ -75,8 +82,9 @@ worst_and_mean() {  # worst_and_mean FILE FIELD: worst frame's value, its number
 read -r rgb rgb_frame rgb_mean rgb_low < <(worst_and_mean "$WORK/psnr.log" psnr_avg)
 read -r luma luma_frame luma_mean luma_low < <(worst_and_mean "$WORK/luma.log" psnr_y)
 read -r ssim ssim_frame ssim_mean _ < <(worst_and_mean "$WORK/ssim.log" Y)
-echo "median ${#speeds[@]} runs: $(median "${walls[@]}") s wall, $(median "${cpus[@]}") s CPU," \
-  "$(median "${speeds[@]}")x real time; $(stat -c %s "$VIDEO") bytes; ${width}x$height SAR $aspect"
+((RUNS == 0)) || echo "median ${#speeds[@]} runs: $(median "${walls[@]}") s wall, $(median "${cpus[@]}") s CPU," \
+  "$(median "${speeds[@]}")x real time"
+echo "$(stat -c %s "$VIDEO") bytes; ${width}x$height, pixels $aspect"
 echo "RGB PSNR worst $rgb dB (frame ${rgb_frame#n:}), mean $rgb_mean dB, $rgb_low frames < 40 dB;" \
   "luma PSNR worst $luma dB (frame ${luma_frame#n:}), mean $luma_mean dB, $luma_low frames < 40 dB;" \
   "luma SSIM worst $ssim (frame ${ssim_frame#n:}), mean $ssim_mean"
