@@ -16,9 +16,23 @@ one_line_naming() {  # stderr is one line that names the argument
 
 check "help" 0 "$CAPTURE" --help
 for option in --seed --fps --until --at --png --format --surface --sheet --video --size --compact --lossless \
-  --music --rate --mono --no-music --bench; do
+  --music --rate --mono --no-music --bench --list-ranges; do
   expect "help describes $option" grep -q -- "$option" "$WORK/out"
 done
+
+# The script's ranges, which other tests read: from clock 0, each ending
+# where the next begins, the last open; a step's own clock within its range.
+check "list ranges" 0 "$CAPTURE" --list-ranges
+ranges_chain() {
+  awk -F'\t' '/^#/ { next }
+    { n++; if (n == 1 && $1 != 0) exit 1
+      if (n > 1 && $1 != end) exit 1
+      if ($3 > $1 || $5 == "") exit 1
+      if ($4 != "-") { k = split($4, own, ","); for (i = 1; i <= k; i++) if (own[i] < $1 || ($2 != "-" && own[i] >= $2)) exit 1 }
+      end = $2 }
+    END { exit !(n > 1 && end == "-") }' "$WORK/out"
+}
+expect "ranges follow each other from 0 to an open end" ranges_chain
 
 check "fps 0" 2 "$CAPTURE" --fps 0
 expect "fps 0 message" one_line_naming --fps

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "canvas/canvas.h"
-#include "capture/png_writer.h"
+#include "shared/png_writer.h"
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
 #include "display/offscreen_display.h"
 #include "driver/clock.h"
 #include "driver/report.h"
-#include "platform/data_files.h"
+#include "platform/files/data_files.h"
 #include "show/setup.h"
 #include "show/timeline.h"
 #include "zelvik_version.h"
@@ -53,6 +53,7 @@ struct Options {
     bool bench = false;
     bool help = false;
     bool version = false;
+    bool listRanges = false;
     bool videoGiven = false;
     VideoJob video;
 };
@@ -85,6 +86,11 @@ void PrintHelp()
         "  --sheet PATH      sprite sheet to load (default scene1.bmp of the working\n"
         "                    folder, else of the installed data folder %s)\n"
         "  --quiet           no progress display\n"
+        "  --list-ranges     print the show's script, one range a line: its first demo\n"
+        "                    clock, the first clock after it (- for the last, which\n"
+        "                    runs for ever), the clock its scene clock counts from, the\n"
+        "                    clocks from which a step of it counts a clock of its own\n"
+        "                    and runs (after that clock; - for none), and its name\n"
         "  --help            this text\n"
         "  --version         the version number\n"
         "\n"
@@ -163,6 +169,26 @@ bool ClockIsDrawn(uint32_t clock, uint32_t fps)
     return ScheduledDemoClock(n, fps) == clock;
 }
 
+// The script's rows, tab-separated, for scripts and tests that need the
+// scene boundaries (see --help).
+void PrintRanges()
+{
+    std::printf("# start\tend\torigin\tstep-origins\tname\n");
+    for (int32_t i = 0; i < kScriptRowCount; ++i) {
+        const ScriptRow& row = kScript[i];
+        std::string end = "-";
+        if (i + 1 < kScriptRowCount) end = std::to_string(ScriptRowEnd(i));
+        std::string own;
+        for (const ScriptStep& step : row.steps)
+            if (step.run != nullptr && step.ownOrigin != 0) {
+                if (!own.empty()) own += ',';
+                own += std::to_string(step.ownOrigin);
+            }
+        std::printf("%u\t%s\t%u\t%s\t%s\n", row.start, end.c_str(), row.origin, own.empty() ? "-" : own.c_str(),
+                    row.name);
+    }
+}
+
 // Fills `options` from the command line; returns "" or what is wrong with
 // which argument.
 std::string ParseOptions(int argc, char** argv, Options& options)
@@ -185,6 +211,9 @@ std::string ParseOptions(int argc, char** argv, Options& options)
             return "";
         } else if (argument == "--version") {
             options.version = true;
+            return "";
+        } else if (argument == "--list-ranges") {
+            options.listRanges = true;
             return "";
         } else if (argument == "--seed") {
             const char* text = value();
@@ -474,8 +503,8 @@ Outcome CaptureFrames(const Options& options)
             const uint64_t percent = (n + 1) * 100 / totalFrames;
             if (percent != lastPercent) {
                 lastPercent = percent;
-                std::fprintf(stderr, "\rzelvik-capture: frame %" PRIu64 " of %" PRIu64 " (%" PRIu64 "%%)",
-                             n + 1, totalFrames, percent);
+                ReportProgress("frame %" PRIu64 " of %" PRIu64 " (%" PRIu64 "%%)", n + 1, totalFrames,
+                               percent);
             }
         }
     }
@@ -496,7 +525,7 @@ int main(int argc, char** argv)
     Options options;
     const std::string wrong = ParseOptions(argc, argv, options);
     if (!wrong.empty()) {
-        std::fprintf(stderr, "zelvik-capture: %s (see --help)\n", wrong.c_str());
+        zelvik::Report("%s (see --help)", wrong.c_str());
         return 2;
     }
     if (options.help) {
@@ -505,6 +534,10 @@ int main(int argc, char** argv)
     }
     if (options.version) {
         std::printf("zelvik-capture %s\n", ZELVIK_VERSION);
+        return 0;
+    }
+    if (options.listRanges) {
+        PrintRanges();
         return 0;
     }
 
@@ -522,6 +555,6 @@ int main(int argc, char** argv)
     } else {
         outcome = CaptureFrames(options);
     }
-    if (!outcome.message.empty()) std::fprintf(stderr, "zelvik-capture: %s\n", outcome.message.c_str());
+    if (!outcome.message.empty()) zelvik::Report("%s", outcome.message.c_str());
     return outcome.status;
 }

@@ -17,10 +17,11 @@
 #include "display/display.h"
 #include "display/scaler.h"
 #include "driver/clock.h"
+#include "driver/report.h"
 #include "driver/stop_signals.h"
 #include "show/setup.h"
 #include "show/timeline.h"
-#include "platform/module_player.h"
+#include "platform/audio/module_renderer.h"
 #include "display/offscreen_display.h"
 
 namespace zelvik {
@@ -81,11 +82,16 @@ void ShowProgress(Progress& p, uint64_t done)
     const uint64_t filled = done * 20 / p.total;
     for (uint64_t i = 0; i < 20; ++i) bar[i] = i < filled ? '#' : '-';
     bar[20] = '\0';
-    std::fprintf(stderr, "%szelvik-capture: [%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64
-                         "  %.2fx real time  %s left%s",
-                 p.terminal ? "\r" : "", bar, done * 100 / p.total, done, p.total, speed,
-                 MinutesAndSeconds(left).c_str(), p.terminal ? "\033[K" : "\n");
-    if (p.terminal && done == p.total) std::fputc('\n', stderr);
+    // On a terminal the line is rewritten in place (and the rest of the old
+    // one cleared); elsewhere each report is a line of its own.
+    if (p.terminal) {
+        ReportProgress("[%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64 "  %.2fx real time  %s left\033[K",
+                       bar, done * 100 / p.total, done, p.total, speed, MinutesAndSeconds(left).c_str());
+        if (done == p.total) std::fputc('\n', stderr);
+    } else {
+        Report("[%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64 "  %.2fx real time  %s left", bar,
+               done * 100 / p.total, done, p.total, speed, MinutesAndSeconds(left).c_str());
+    }
 }
 
 // Each pixel of the canvas as an n x n block: rows of the source repeated
