@@ -160,7 +160,8 @@ Outcome RunVideoCapture(const VideoJob& job)
         settings.height = kCanvasHeight * job.multiple;
         settings.aspectNum = 5;
         settings.aspectDen = 6;
-        if (job.multiple > 1) frame.resize(static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
+        if (job.multiple > 1)
+            frame.resize(static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     } else {
         settings.width = job.width;
         settings.height = job.height;

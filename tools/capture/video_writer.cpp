@@ -55,6 +55,7 @@ constexpr VideoCodecSetup kH264Chroma444Compact{
 constexpr VideoCodecSetup kH264{
     "libx264", AV_PIX_FMT_YUV420P,
     "preset=ultrafast,crf=16,x264-params=cabac=1:8x8dct=1:aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
+// --compact: the same change from the 4:4:4 settings.
 constexpr VideoCodecSetup kH264Compact{
     "libx264", AV_PIX_FMT_YUV420P, "preset=medium,crf=16,x264-params=aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
 // WebM: VP9, chosen by measurement over AV1 (docs/video.md): as small as
