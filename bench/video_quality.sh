@@ -5,20 +5,19 @@
 # Usage: bench/video_quality.sh [RUNS] [UNTIL] [extra zelvik-capture options...]
 #   RUNS   captures to time (default 3; the median is printed)
 #   UNTIL  last demo clock (default: the whole show)
-# Run from the build's data folder or set ZELVIK_BUILD_DIR; needs ffmpeg and
-# /usr/bin/time. The lossless reference is made once per UNTIL and kept in
+# Runs in the data folder of build/ (or ZELVIK_BUILD_DIR); needs ffmpeg
+# and /usr/bin/time. The lossless reference is made once per UNTIL and kept in
 # $ZELVIK_VQ_DIR (default /tmp/zelvik-video-quality).
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_DIR="${ZELVIK_BUILD_DIR:-$ROOT/build}"
-CAPTURE="$BUILD_DIR/tools/zelvik-capture"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+CAPTURE="$(build_path "$BUILD_DIR" zelvik-capture)"
 RUNS="${1:-3}"
 UNTIL="${2:-10935}"
 shift $(($# < 2 ? $# : 2))
 WORK="${ZELVIK_VQ_DIR:-/tmp/zelvik-video-quality}"
 mkdir -p "$WORK"
-cd "$BUILD_DIR/data"
+cd "$(build_path "$BUILD_DIR" data)"
 
 reference="$WORK/reference_$UNTIL.mkv"
 if [[ ! -s "$reference" ]]; then

@@ -24,6 +24,9 @@ TEST_NAME=readme
 OUT="$WORK"
 # shellcheck source=x11_show.sh
 source "$ROOT/tests/x11_show.sh"
+# shellcheck source=../scripts/lib.sh
+source "$ROOT/scripts/lib.sh"
+CAPTURE="$(build_path "$ROOT/build" zelvik-capture)"
 
 passed=0
 failed=0
@@ -115,7 +118,7 @@ show_from_run() {
 # it is taken by the show without a word.
 make_photo() { convert -size 640x480 gradient:orange-navy -swirl 120 "$1/photo.jpg"; }
 sheet_is_usable() {
-  "$ROOT/build/tools/zelvik-capture" --quiet --at 1000 --png "$WORK/frames" --sheet "$1" 2>"$WORK/err" ||
+  "$CAPTURE" --quiet --at 1000 --png "$WORK/frames" --sheet "$1" 2>"$WORK/err" ||
     fail "the capture tool failed on $1: $(cat "$WORK/err")"
   [[ ! -s "$WORK/err" ]] || fail "the sheet was complained about: $(cat "$WORK/err")"
 }
