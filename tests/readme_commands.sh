@@ -217,6 +217,24 @@ PY
   [[ "$fetched" == "True True" ]] || fail "the served site lacks the page or the module ($fetched)"
 }
 
+# The README's links into the checkout (its pictures, docs/) must lead to
+# a file.
+links_lead_somewhere() {
+  local link
+  grep -oE '(src="|\]\()[^")#]+' "$README" | sed -E 's/^(src="|\]\()//' | while read -r link; do
+    [[ "$link" == *://* ]] && continue
+    [[ -e "$(dirname "$README")/$link" ]] || fail "a link leads nowhere: $link"
+  done
+}
+if (links_lead_somewhere) >"$WORK/result" 2>&1; then
+  passed=$((passed + 1))
+  echo "ok       the README's links into the checkout"
+else
+  failed=$((failed + 1))
+  echo "FAIL     the README's links into the checkout"
+  sed 's/^/    /' "$WORK/result"
+fi
+
 mapfile -t COMMANDS < <(readme_commands "$README")
 ((${#COMMANDS[@]})) || { echo "readme: no commands found in $README"; exit 1; }
 for command in "${COMMANDS[@]}"; do
