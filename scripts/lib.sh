@@ -77,6 +77,10 @@ native_data_files() {
 }
 
 # --- Libraries from Debian's source packages ---------------------------------------
+# Where the Windows and web builds keep the libraries they compiled, outside
+# the checkout, each in a folder of its own below this one.
+CACHE_DIR="${ZELVIK_CACHE_DIR:-$HOME/.cache/zelvik}"
+
 # The versions the Windows and web builds compile, as Debian 12 ships them.
 SDL2_SOURCE="libsdl2=2.26.5+dfsg-1"
 OPENMPT_SOURCE="libopenmpt=0.6.9-1"
