@@ -11,7 +11,8 @@
 # scripts/test has just made: they run against build/, build-fuzz/,
 # build-windows/ and build-web/ as the README names them, and a command
 # whose build is not there yet (the Windows and web builds on a machine
-# that never made them) is reported as not run, with the reason.
+# that never made them) is reported as not run, with the reason. The
+# README's links into the checkout (its pictures, docs/) must lead to files.
 #
 # usage: tests/readme_commands.sh [README]
 set -uo pipefail
@@ -254,5 +255,6 @@ for command in "${COMMANDS[@]}"; do
     sed 's/^/    /' "$WORK/result"
   fi
 done
+echo "readme: the README's commands took $SECONDS s"
 echo "readme: $passed passed, $failed failed, $skipped skipped"
 ((failed == 0))
