@@ -6,6 +6,7 @@
 // prints each against it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -22,22 +23,22 @@ using namespace zelvik;
 
 namespace {
 
-// One moment of each range, in the script's order, and its name.
-struct Range {
-    uint32_t clock;
-    const char* name;
-};
-constexpr Range kRanges[12] = {
-    {1200, "intro panels"},           {3000, "lightning + credits"},
-    {3760, "letterbox fade"},         {4200, "torus, blue bars"},
-    {4700, "torus on band"},          {5320, "torus + logo slide"},
-    {6000, "torus + credits + logo"}, {7200, "blue plasma"},
-    {8000, "plasma + torus"},         {8800, "red plasma + torus"},
-    {9500, "red plasma"},             {10500, "finale"},
-};
 // The timed loops step through this many clocks from the range's moment
 // (every range is at least this long).
 constexpr uint32_t kClockSpan = 50;
+
+// The moment of row i of the script that the timed loops start from: where
+// a step of its own clock starts (the logo's slide-in), else the span in
+// the middle of the row; 500 into the last row, which runs for ever.
+uint32_t RangeMoment(int32_t i)
+{
+    const ScriptRow& row = kScript[i];
+    for (const ScriptStep& step : row.steps)
+        if (step.ownOrigin != 0) return step.ownOrigin;
+    if (i + 1 == kScriptRowCount) return row.start + 500;
+    const uint32_t length = ScriptRowEnd(i) - row.start;
+    return row.start + (length - std::min(length, kClockSpan)) / 2;
+}
 
 // Runs the show from its start up to `clock` at ten frames per second, so
 // that palette, canvas and the scenes' own state are those of a real run.
@@ -75,34 +76,36 @@ BENCHMARK(BM_ByteCopyBaseline);
 
 static void BM_RangeDraw(benchmark::State& state)
 {
-    const Range& range = kRanges[state.range(0)];
-    state.SetLabel(range.name);
-    RunShowUpTo(range.clock);
+    const int32_t i = static_cast<int32_t>(state.range(0));
+    const uint32_t moment = RangeMoment(i);
+    state.SetLabel(kScript[i].name);
+    RunShowUpTo(moment);
     uint32_t step = 0;
     for (auto _ : state) {
-        DemoClock = range.clock + step;
+        DemoClock = moment + step;
         step = step + 1 < kClockSpan ? step + 1 : 0;
         RunTimeline();
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_RangeDraw)->DenseRange(0, 11);
+BENCHMARK(BM_RangeDraw)->DenseRange(0, kScriptRowCount - 1);
 
 static void BM_RangeFrame(benchmark::State& state)
 {
-    const Range& range = kRanges[state.range(0)];
-    state.SetLabel(range.name);
-    RunShowUpTo(range.clock);
+    const int32_t i = static_cast<int32_t>(state.range(0));
+    const uint32_t moment = RangeMoment(i);
+    state.SetLabel(kScript[i].name);
+    RunShowUpTo(moment);
     OpenSurface32();
     uint32_t step = 0;
     for (auto _ : state) {
-        PresentShowFrame(range.clock + step);
+        PresentShowFrame(moment + step);
         step = step + 1 < kClockSpan ? step + 1 : 0;
         benchmark::ClobberMemory();
     }
     ShutdownDisplay();
 }
-BENCHMARK(BM_RangeFrame)->DenseRange(0, 11);
+BENCHMARK(BM_RangeFrame)->DenseRange(0, kScriptRowCount - 1);
 
 // Every frame of the show at 100 frames per second, from its start to ten
 // seconds into the finale: one iteration is the whole run, its time over

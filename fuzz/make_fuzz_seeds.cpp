@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "rle8_encoder.h"
+#include "bmp_writer.h"
 #include "xm_writer.h"
 
 namespace {
@@ -47,18 +47,8 @@ void Write(const fs::path& folder, const std::string& name, const Bytes& bytes)
     }
 }
 
-void Put16(Bytes& b, size_t at, uint32_t value)
-{
-    if (at + 2 > b.size()) return;
-    b[at] = static_cast<uint8_t>(value);
-    b[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(Bytes& b, size_t at, uint32_t value)
-{
-    if (at + 4 > b.size()) return;
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
+using bmp::Put16;
+using bmp::Put32;
 
 uint32_t Get16(const Bytes& b, size_t at)
 {
@@ -76,67 +66,80 @@ Bytes Cut(const Bytes& b, size_t size)
 }
 
 // --- Sprite sheets ------------------------------------------------------------
-// Offsets in a classic file: file header 0-13 (bfOffBits at 10), info header
-// 14-53 (biSize 14, biWidth 18, biHeight 22, biPlanes 26, biBitCount 28,
-// biCompression 30, biClrUsed 46), colour table 54-1077, rows from 1078.
+// The build's sheet is a classic file (bmp::Fields with every colour counted
+// as used); the variants are written by the same writer with other fields,
+// or are the sheet's bytes with one field changed.
 
-// The headers and colour table of `good` with `body` as the pixel data.
-Bytes WithBody(const Bytes& good, uint32_t compression, const Bytes& body)
+// The build's sheet, taken apart into what the writer needs again.
+struct Sheet {
+    bmp::Fields fields;
+    std::vector<uint32_t> colours;
+    Bytes rows;  // bottom-up, as stored
+};
+
+Sheet TakeApart(const Bytes& good)
 {
-    Bytes b(good.begin(), good.begin() + 1078);
-    Put32(b, 30, compression);
-    Put32(b, 34, static_cast<uint32_t>(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
-    Put32(b, 2, static_cast<uint32_t>(b.size()));
-    return b;
+    Sheet sheet;
+    sheet.fields.coloursUsed = Get32(good, bmp::kColoursUsedAt);
+    for (size_t at = bmp::kClassicTableAt; at < 1078; at += 4)
+        sheet.colours.push_back(good[at] | good[at + 1] << 8 | good[at + 2] << 16);
+    sheet.rows.assign(good.begin() + 1078, good.begin() + 1078 + 64000);
+    return sheet;
+}
+
+// The sheet with `body` as its pixel data.
+Bytes WithBody(const Sheet& sheet, uint32_t compression, const Bytes& body)
+{
+    bmp::Fields fields = sheet.fields;
+    fields.compression = compression;
+    fields.imageSize = static_cast<uint32_t>(body.size());
+    return bmp::Encode(fields, sheet.colours, body);
 }
 
 // Top-down and RLE8 files of the same picture, RLE8 data broken in each way
 // the decoder must survive, and an OS/2 file.
-void WriteOtherLayouts(const Bytes& good, const fs::path& folder)
+void WriteOtherLayouts(const Sheet& sheet, const fs::path& folder)
 {
-    if (good.size() < 1078 + 64000) return;
-    const uint8_t* rows = good.data() + 1078;
+    const uint8_t* rows = sheet.rows.data();
     {
-        Bytes b(good.begin(), good.begin() + 1078);
-        Put32(b, 22, static_cast<uint32_t>(-200));
-        for (int s = 199; s >= 0; --s) b.insert(b.end(), rows + 320 * s, rows + 320 * (s + 1));
-        Write(folder, "top-down.bmp", b);
+        bmp::Fields topDown = sheet.fields;
+        topDown.height = -topDown.height;
+        Bytes flipped;
+        for (int s = 199; s >= 0; --s) flipped.insert(flipped.end(), rows + 320 * s, rows + 320 * (s + 1));
+        Write(folder, "top-down.bmp", bmp::Encode(topDown, sheet.colours, flipped));
     }
-    const Bytes rle = zelvik::testing::EncodeRle8(rows);
-    Write(folder, "rle8.bmp", WithBody(good, 1, rle));
-    Write(folder, "rle8-cut-half.bmp", WithBody(good, 1, Cut(rle, rle.size() / 2)));
-    Write(folder, "rle8-no-end.bmp", WithBody(good, 1, Cut(rle, rle.size() - 2)));
+    const Bytes rle = bmp::EncodeRle8(rows);
+    Write(folder, "rle8.bmp", WithBody(sheet, bmp::kRle8, rle));
+    Write(folder, "rle8-cut-half.bmp", WithBody(sheet, bmp::kRle8, Cut(rle, rle.size() / 2)));
+    Write(folder, "rle8-no-end.bmp", WithBody(sheet, bmp::kRle8, Cut(rle, rle.size() - 2)));
     Write(folder, "rle8-top-down.bmp", [&] {
-        Bytes b = WithBody(good, 1, rle);
-        Put32(b, 22, static_cast<uint32_t>(-200));
+        Bytes b = WithBody(sheet, bmp::kRle8, rle);
+        Put32(b, bmp::kHeightAt, static_cast<uint32_t>(-200));
         return b;
     }());
     // Runs and absolute blocks past the row's end, deltas past the picture,
     // rows past the top, an absolute block longer than the data.
     Write(folder, "rle8-wide-runs.bmp",
-          WithBody(good, 1, {0, 2, 200, 0, 255, 7, 255, 8, 0, 255, 1, 2, 3, 0, 0, 0, 1}));
+          WithBody(sheet, bmp::kRle8, {0, 2, 200, 0, 255, 7, 255, 8, 0, 255, 1, 2, 3, 0, 0, 0, 1}));
     {
         Bytes body;
         for (int s = 0; s < 205; ++s) body.insert(body.end(), {0, 0});
         body.insert(body.end(), {9, 9, 0, 2, 255, 255, 0, 2, 255, 255, 3, 4, 0, 1});
-        Write(folder, "rle8-past-top.bmp", WithBody(good, 1, body));
+        Write(folder, "rle8-past-top.bmp", WithBody(sheet, bmp::kRle8, body));
     }
-    Write(folder, "rle8-absolute-past-end.bmp", WithBody(good, 1, {4, 4, 0, 200, 1, 2, 3}));
-    Write(folder, "rle8-lone-escape.bmp", WithBody(good, 1, {0}));
-    Write(folder, "rle8-delta-cut.bmp", WithBody(good, 1, {0, 2, 5}));
+    Write(folder, "rle8-absolute-past-end.bmp", WithBody(sheet, bmp::kRle8, {4, 4, 0, 200, 1, 2, 3}));
+    Write(folder, "rle8-lone-escape.bmp", WithBody(sheet, bmp::kRle8, {0}));
+    Write(folder, "rle8-delta-cut.bmp", WithBody(sheet, bmp::kRle8, {0, 2, 5}));
     {
         // 12-byte OS/2 header: 16-bit width and height, 3-byte table entries.
+        // Not a Windows BMP, which is all the writer makes.
         Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
         Bytes core = {12, 0, 0, 0, 0x40, 0x01, 0xC8, 0x00, 1, 0, 8, 0};
         b.insert(b.end(), core.begin(), core.end());
-        for (int k = 0; k < 256; ++k) {
-            const auto entry = good.begin() + 54 + 4 * k;
-            b.insert(b.end(), entry, entry + 3);
-        }
-        Put32(b, 10, static_cast<uint32_t>(b.size()));
+        for (uint32_t c : sheet.colours) b.insert(b.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+        Put32(b, bmp::kRowOffsetAt, static_cast<uint32_t>(b.size()));
         b.insert(b.end(), rows, rows + 64000);
-        Put32(b, 2, static_cast<uint32_t>(b.size()));
+        Put32(b, bmp::kFileSizeAt, static_cast<uint32_t>(b.size()));
         Write(folder, "os2-core-header.bmp", b);
     }
 }
@@ -157,45 +160,40 @@ void WriteSheets(const Bytes& good, const fs::path& folder)
         Write(folder, name, b);
     };
     variant("magic-BA.bmp", [](Bytes& b) { b[1] = 'A'; });
-    variant("top-down-unflipped.bmp", [](Bytes& b) { Put32(b, 22, static_cast<uint32_t>(-200)); });
-    variant("width-321.bmp", [](Bytes& b) { Put32(b, 18, 321); });
-    variant("height-199.bmp", [](Bytes& b) { Put32(b, 22, 199); });
+    variant("top-down-unflipped.bmp", [](Bytes& b) { Put32(b, bmp::kHeightAt, static_cast<uint32_t>(-200)); });
+    variant("width-321.bmp", [](Bytes& b) { Put32(b, bmp::kWidthAt, 321); });
+    variant("height-199.bmp", [](Bytes& b) { Put32(b, bmp::kHeightAt, 199); });
     for (uint32_t bits : {1u, 4u, 24u, 32u})
-        variant("bits-" + std::to_string(bits) + ".bmp", [bits](Bytes& b) { Put16(b, 28, bits); });
-    variant("rle8-flag-on-raw-rows.bmp", [](Bytes& b) { Put32(b, 30, 1); });
-    variant("rle4.bmp", [](Bytes& b) { Put32(b, 30, 2); });
-    variant("planes-0.bmp", [](Bytes& b) { Put16(b, 26, 0); });
-    variant("info-size-12.bmp", [](Bytes& b) { Put32(b, 14, 12); });
-    variant("info-size-huge.bmp", [](Bytes& b) { Put32(b, 14, 0xFFFFFFFFu); });
-    variant("colours-used-huge.bmp", [](Bytes& b) { Put32(b, 46, 0xFFFFFFFFu); });
-    variant("colours-used-257.bmp", [](Bytes& b) { Put32(b, 46, 257); });
-    variant("row-offset-0.bmp", [](Bytes& b) { Put32(b, 10, 0); });
-    variant("row-offset-huge.bmp", [](Bytes& b) { Put32(b, 10, 0xFFFFFFFFu); });
-    variant("row-offset-65537.bmp", [](Bytes& b) { Put32(b, 10, 65537); });
-    variant("row-offset-past-end.bmp", [](Bytes& b) { Put32(b, 10, 60000); });
+        variant("bits-" + std::to_string(bits) + ".bmp", [bits](Bytes& b) { Put16(b, bmp::kBitCountAt, bits); });
+    variant("rle8-flag-on-raw-rows.bmp", [](Bytes& b) { Put32(b, bmp::kCompressionAt, bmp::kRle8); });
+    variant("rle4.bmp", [](Bytes& b) { Put32(b, bmp::kCompressionAt, 2); });
+    variant("planes-0.bmp", [](Bytes& b) { Put16(b, bmp::kPlanesAt, 0); });
+    variant("info-size-12.bmp", [](Bytes& b) { Put32(b, bmp::kInfoSizeAt, 12); });
+    variant("info-size-huge.bmp", [](Bytes& b) { Put32(b, bmp::kInfoSizeAt, 0xFFFFFFFFu); });
+    variant("colours-used-huge.bmp", [](Bytes& b) { Put32(b, bmp::kColoursUsedAt, 0xFFFFFFFFu); });
+    variant("colours-used-257.bmp", [](Bytes& b) { Put32(b, bmp::kColoursUsedAt, 257); });
+    variant("row-offset-0.bmp", [](Bytes& b) { Put32(b, bmp::kRowOffsetAt, 0); });
+    variant("row-offset-huge.bmp", [](Bytes& b) { Put32(b, bmp::kRowOffsetAt, 0xFFFFFFFFu); });
+    variant("row-offset-65537.bmp", [](Bytes& b) { Put32(b, bmp::kRowOffsetAt, 65537); });
+    variant("row-offset-past-end.bmp", [](Bytes& b) { Put32(b, bmp::kRowOffsetAt, 60000); });
     variant("trailing-bytes.bmp", [](Bytes& b) { b.insert(b.end(), 5000, 0xAB); });
 
+    if (good.size() < 1078 + 64000) return;
+    const Sheet sheet = TakeApart(good);
     // Valid files of other layouts: a 124-byte info header with the table
     // after it, and a 16-colour table with a gap before the rows.
     {
-        Bytes b(good.begin(), good.begin() + 14);
-        Bytes info(124, 0);
-        std::memcpy(info.data(), good.data() + 14, 40);
-        Put32(info, 0, 124);
-        b.insert(b.end(), info.begin(), info.end());
-        b.insert(b.end(), good.begin() + 54, good.end());
-        Put32(b, 10, 14 + 124 + 1024);
-        Write(folder, "info-header-124.bmp", b);
+        bmp::Fields fields = sheet.fields;
+        fields.infoSize = 124;
+        Write(folder, "info-header-124.bmp", bmp::Encode(fields, sheet.colours, sheet.rows));
     }
     {
-        Bytes b(good.begin(), good.begin() + 54 + 16 * 4);
-        Put32(b, 46, 16);
-        b.insert(b.end(), 100, 0x00);
-        Put32(b, 10, static_cast<uint32_t>(b.size()));
-        b.insert(b.end(), good.begin() + 1078, good.end());
-        Write(folder, "sixteen-colours-and-gap.bmp", b);
+        bmp::Fields fields = sheet.fields;
+        fields.coloursUsed = 16;
+        fields.rowOffset = bmp::kClassicTableAt + 16 * 4 + 100;
+        Write(folder, "sixteen-colours-and-gap.bmp", bmp::Encode(fields, sheet.colours, sheet.rows));
     }
-    WriteOtherLayouts(good, folder);
+    WriteOtherLayouts(sheet, folder);
 }
 
 // --- Modules -------------------------------------------------------------------

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "driver/clock.h"
-#include "frame_hash.h"
+#include "shared/frame_hash.h"
 #include "show/setup.h"
 #include "show/timeline.h"
 

@@ -95,55 +95,48 @@ static constexpr auto kReciprocals = [] {
     return table;
 }();
 
-void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
+// A line as DrawLineAdd walks it: step i moves majorStep along the major
+// axis, and the minor coordinate of step i is (minor * i) / major,
+// truncated, times minorStep.
+struct LineWalk {
+    bool xMajor;
+    int64_t major;
+    int64_t minor;
+    int64_t majorStep;
+    int64_t minorStep;
+};
+
+// A line whose ends both lie inside the clip rectangle (the usual case):
+// every point between them is too, so no pixel needs a test. The quotient
+// of step i comes from a multiplication by a rounded-up reciprocal instead
+// of a running remainder, so the steps do not wait on each other: with
+// n = minor * i <= major^2 and m = ceil(2^32 / major), n * m / 2^32
+// exceeds n / major by less than n / 2^32 < 1 / major while major^3 < 2^32,
+// too little to reach the next whole number. A line of one point (major 0)
+// is its start.
+static void AddLineInside(const LineWalk& w, int32_t x0, int32_t y0, int32_t amount)
 {
-    // No error term is carried in the definition of the line: the minor
-    // coordinate of step i is (minorLength * i) / majorLength, truncated,
-    // so a line and its reverse may cover different pixels. The loop below
-    // gets exactly those points without a division per pixel, keeping the
-    // quotient and remainder of that division as i advances. Steps whose
-    // major coordinate lies outside the clip rectangle are skipped, since
-    // AddPixel would drop them anyway. 64-bit values keep far-off end
-    // points from overflowing.
-    const int64_t dx = int64_t{x1} - x0;
-    const int64_t dy = int64_t{y1} - y0;
-    const int64_t adx = dx < 0 ? -dx : dx;
-    const int64_t ady = dy < 0 ? -dy : dy;
-    const int64_t sx = (dx > 0) - (dx < 0);
-    const int64_t sy = (dy > 0) - (dy < 0);
-    // x-major when adx > ady, else y-major (which includes adx == ady).
-    const bool xMajor = adx > ady;
-    const int64_t major = xMajor ? adx : ady;
-    const int64_t minor = xMajor ? ady : adx;
-    const int64_t majorStep = xMajor ? sx : sy;
-    const int64_t minorStep = xMajor ? sy : sx;
-
-    // Both ends inside the clip rectangle (the usual case): every point
-    // between them is too, so no pixel needs a test. The quotient of step
-    // i comes from a multiplication by a rounded-up reciprocal instead of
-    // a running remainder, so the steps do not wait on each other: with
-    // n = minor * i <= major^2 and m = ceil(2^32 / major), n * m / 2^32
-    // exceeds n / major by less than n / 2^32 < 1 / major while
-    // major^3 < 2^32, too little to reach the next whole number. A line of
-    // one point (major 0) is its start.
-    const bool endsInside = std::min(x0, x1) >= ClipRect.xMin && std::max(x0, x1) <= ClipRect.xMax &&
-                            std::min(y0, y1) >= ClipRect.yMin && std::max(y0, y1) <= ClipRect.yMax;
-    if (endsInside && major <= kShortLine) {
-        const uint64_t reciprocal = kReciprocals[static_cast<size_t>(major)];
-        const int64_t straight = xMajor ? majorStep : kCanvasWidth * majorStep;
-        const int64_t across = xMajor ? kCanvasWidth * minorStep : minorStep;
-        uint8_t* const start = Canvas + x0 + kCanvasWidth * y0;
-        uint64_t n = 0;
-        for (int64_t i = 0; i <= major; ++i) {
-            const int64_t q = static_cast<int64_t>((n * reciprocal) >> 32);
-            uint8_t& pixel = start[i * straight + q * across];
-            const int64_t sum = static_cast<int64_t>(pixel) + amount;
-            pixel = sum > 255 ? 255 : static_cast<uint8_t>(sum);
-            n += static_cast<uint64_t>(minor);
-        }
-        return;
+    const uint64_t reciprocal = kReciprocals[static_cast<size_t>(w.major)];
+    const int64_t straight = w.xMajor ? w.majorStep : kCanvasWidth * w.majorStep;
+    const int64_t across = w.xMajor ? kCanvasWidth * w.minorStep : w.minorStep;
+    uint8_t* const start = Canvas + x0 + kCanvasWidth * y0;
+    uint64_t n = 0;
+    for (int64_t i = 0; i <= w.major; ++i) {
+        const int64_t q = static_cast<int64_t>((n * reciprocal) >> 32);
+        uint8_t& pixel = start[i * straight + q * across];
+        const int64_t sum = static_cast<int64_t>(pixel) + amount;
+        pixel = sum > 255 ? 255 : static_cast<uint8_t>(sum);
+        n += static_cast<uint64_t>(w.minor);
     }
+}
 
+// Any other line: only the steps inside the clip rectangle, found with a
+// running quotient and remainder.
+static void AddLineClipped(const LineWalk& w, int32_t x0, int32_t y0, int32_t amount)
+{
+    const bool xMajor = w.xMajor;
+    const int64_t major = w.major, minor = w.minor;
+    const int64_t majorStep = w.majorStep, minorStep = w.minorStep;
     if (major == 0) {
         AddPixel(x0, y0, amount);
         return;
@@ -198,6 +191,37 @@ void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
         b += minorStep & carry;
         index += majorDelta + (minorDelta & carry);
     }
+}
+
+void DrawLineAdd(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t amount)
+{
+    // No error term is carried in the definition of the line: the minor
+    // coordinate of step i is (minorLength * i) / majorLength, truncated,
+    // so a line and its reverse may cover different pixels. The two walks
+    // above get exactly those points without a division per pixel. Steps whose
+    // major coordinate lies outside the clip rectangle are skipped, since
+    // AddPixel would drop them anyway. 64-bit values keep far-off end
+    // points from overflowing.
+    const int64_t dx = int64_t{x1} - x0;
+    const int64_t dy = int64_t{y1} - y0;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    const int64_t sx = (dx > 0) - (dx < 0);
+    const int64_t sy = (dy > 0) - (dy < 0);
+    // x-major when adx > ady, else y-major (which includes adx == ady).
+    const bool xMajor = adx > ady;
+    const int64_t major = xMajor ? adx : ady;
+    const int64_t minor = xMajor ? ady : adx;
+    const int64_t majorStep = xMajor ? sx : sy;
+    const int64_t minorStep = xMajor ? sy : sx;
+
+    const LineWalk walk{xMajor, major, minor, majorStep, minorStep};
+    const bool endsInside = std::min(x0, x1) >= ClipRect.xMin && std::max(x0, x1) <= ClipRect.xMax &&
+                            std::min(y0, y1) >= ClipRect.yMin && std::max(y0, y1) <= ClipRect.yMax;
+    if (endsInside && major <= kShortLine)
+        AddLineInside(walk, x0, y0, amount);
+    else
+        AddLineClipped(walk, x0, y0, amount);
 }
 
 void FillLetterbox()

@@ -14,9 +14,9 @@ namespace zelvik {
 
 static constexpr uint32_t kFileHeaderSize = 14;
 static constexpr uint32_t kInfoHeaderSize = 40;
-static constexpr uint32_t kImageBytes = 64000;
-static constexpr uint32_t kRowBytes = 320;
-static constexpr uint32_t kRows = 200;
+static constexpr uint32_t kImageBytes = kCanvasSize;
+static constexpr uint32_t kRowBytes = kCanvasWidth;
+static constexpr uint32_t kRows = kCanvasHeight;
 
 // Largest info header accepted. The largest in use is 124 bytes; the slack
 // admits later extensions without admitting nonsense.
@@ -105,8 +105,8 @@ static const char* CheckHeaders(char* text, size_t size)
     const uint32_t planes = ReadU16(InfoHeader + 12);
     const uint32_t bitCount = ReadU16(InfoHeader + 14);
     const uint32_t compression = ReadU32(InfoHeader + 16);
-    if (width != 320 || (height != 200 && height != -200)) {
-        std::snprintf(text, size, "%dx%d, need 320x200", width, height);
+    if (width != kCanvasWidth || (height != kCanvasHeight && height != -kCanvasHeight)) {
+        std::snprintf(text, size, "%dx%d, need %dx%d", width, height, kCanvasWidth, kCanvasHeight);
         return text;
     }
     if (bitCount != 8) {
@@ -199,9 +199,67 @@ static const char* DecodeRle8(uint32_t size, char* text, size_t textSize)
     }
     if (y >= kRows) return clipped ? "RLE8 data reaches past the picture's edge, clipped" : nullptr;
     std::snprintf(text, textSize,
-                  "RLE8 data ends without an end-of-bitmap code in row %u of 200, the rest reads as zero",
-                  y + 1);
+                  "RLE8 data ends without an end-of-bitmap code in row %u of %u, the rest reads as zero",
+                  y + 1, kRows);
     return text;
+}
+
+// Reads the file and info headers of the open file and checks them; returns
+// what is wrong (in `text` or a constant), or nullptr, and how many header
+// bytes the file had.
+static const char* ReadHeaders(char* text, size_t textSize, uint32_t* headerBytes)
+{
+    // Bytes a short file lacks read as zero on every load, not as whatever
+    // an earlier load left behind.
+    std::memset(FileHeader, 0, sizeof FileHeader);
+    std::memset(InfoHeader, 0, sizeof InfoHeader);
+
+    uint32_t got = 0;
+    *headerBytes = 0;
+    if (!ReadDataFile(FileHeader, kFileHeaderSize, &got)) return "read error";
+    *headerBytes = got;
+    if (!ReadDataFile(InfoHeader, kInfoHeaderSize, &got)) return "read error";
+    *headerBytes += got;
+    const char* problem = CheckHeaders(text, textSize);
+    // A BMP file that ends inside its headers fails their checks on the
+    // zeros that stand in for the missing bytes; say what really happened.
+    if (problem != nullptr && *headerBytes < kFileHeaderSize + kInfoHeaderSize) {
+        if (*headerBytes == 0) return "empty file";
+        if (FileHeader[0] == 'B' && FileHeader[1] == 'M') {
+            std::snprintf(text, textSize, "cut short: %u bytes, the headers alone need %u", *headerBytes,
+                          kFileHeaderSize + kInfoHeaderSize);
+            return text;
+        }
+    }
+    return problem;
+}
+
+// The stored rows into `destination` top row first, and the colour table's
+// `entries` into the palette when setPalette is non-zero.
+static void DeliverPicture(uint8_t* destination, bool topDown, int32_t setPalette, const uint8_t* colourTable,
+                           uint32_t entries)
+{
+    if (topDown) {
+        std::memcpy(destination, StoredRows, kImageBytes);
+    } else {
+        // Rows are stored bottom-up: stored row 199 - r is destination row r.
+        for (uint32_t r = 0; r < kRows; ++r)
+            std::memcpy(destination + kRowBytes * r, StoredRows + kRowBytes * (kRows - 1 - r),
+                        kRowBytes);
+    }
+
+    if (setPalette != 0) {
+        // Entries are blue, green, red, reserved. Palette entries the table
+        // does not cover become black.
+        for (uint32_t k = 0; k < 256; ++k) {
+            if (k < entries) {
+                const uint8_t* e = colourTable + 4 * k;
+                SetPaletteEntry(static_cast<int32_t>(k), e[2], e[1], e[0]);
+            } else {
+                SetPaletteEntry(static_cast<int32_t>(k), 0, 0, 0);
+            }
+        }
+    }
 }
 
 void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
@@ -211,34 +269,9 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
         return;
     }
 
-    // Bytes a short file lacks read as zero on every load, not as whatever
-    // an earlier load left behind.
-    std::memset(FileHeader, 0, sizeof FileHeader);
-    std::memset(InfoHeader, 0, sizeof InfoHeader);
-
     char text[128];
-    const char* problem = nullptr;
     uint32_t headerBytes = 0, got = 0;
-    if (!ReadDataFile(FileHeader, kFileHeaderSize, &got)) {
-        problem = "read error";
-    } else {
-        headerBytes = got;
-        if (!ReadDataFile(InfoHeader, kInfoHeaderSize, &got)) problem = "read error";
-        headerBytes += got;
-    }
-    if (problem == nullptr) problem = CheckHeaders(text, sizeof text);
-    // A BMP file that ends inside its headers fails their checks on the
-    // zeros that stand in for the missing bytes; say what really happened.
-    if (problem != nullptr && headerBytes < kFileHeaderSize + kInfoHeaderSize &&
-        std::strcmp(problem, "read error") != 0) {
-        if (headerBytes == 0) {
-            problem = "empty file";
-        } else if (FileHeader[0] == 'B' && FileHeader[1] == 'M') {
-            std::snprintf(text, sizeof text, "cut short: %u bytes, the headers alone need %u",
-                          headerBytes, kFileHeaderSize + kInfoHeaderSize);
-            problem = text;
-        }
-    }
+    const char* problem = ReadHeaders(text, sizeof text, &headerBytes);
     if (problem != nullptr) {
         CloseDataFile();
         Complain(path, problem);
@@ -288,27 +321,7 @@ void LoadSpriteSheet(const char* path, uint8_t* destination, int32_t setPalette)
         Complain(path, text);
     }
 
-    if (topDown) {
-        std::memcpy(destination, StoredRows, kImageBytes);
-    } else {
-        // Rows are stored bottom-up: stored row 199 - r is destination row r.
-        for (uint32_t r = 0; r < kRows; ++r)
-            std::memcpy(destination + kRowBytes * r, StoredRows + kRowBytes * (kRows - 1 - r),
-                        kRowBytes);
-    }
-
-    if (setPalette != 0) {
-        // Entries are blue, green, red, reserved. Palette entries the table
-        // does not cover become black.
-        for (uint32_t k = 0; k < 256; ++k) {
-            if (k < entries) {
-                const uint8_t* e = colourTable + 4 * k;
-                SetPaletteEntry(static_cast<int32_t>(k), e[2], e[1], e[0]);
-            } else {
-                SetPaletteEntry(static_cast<int32_t>(k), 0, 0, 0);
-            }
-        }
-    }
+    DeliverPicture(destination, topDown, setPalette, colourTable, entries);
 }
 
 void ZeroSheetFileState()

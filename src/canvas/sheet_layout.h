@@ -5,19 +5,27 @@
 
 #include <cstdint>
 
+#include "canvas/canvas.h"
+
 namespace zelvik {
 
 struct SheetRect {
     int32_t x, y, width, height;
 };
 
-// Slots 0-2: tall panels; 3-6: wide panels; 7: the logo.
+// The show's sprite slots: 0-2 the tall panels, 3-6 the wide panels, 7 the
+// logo, each defined once at set-up from the rectangle of the same number
+// below; 8 the credit caption of the moment, defined again at each change.
+inline constexpr int32_t kFirstTallPanelSlot = 0;
+inline constexpr int32_t kFirstWidePanelSlot = 3;
+inline constexpr int32_t kLogoSlot = 7;
+inline constexpr int32_t kCaptionSlot = 8;
+
 inline constexpr int32_t kSheetPanelCount = 8;
 inline constexpr SheetRect kSheetPanels[kSheetPanelCount] = {
     {92, 7, 39, 127},  {135, 7, 39, 127}, {176, 7, 39, 127}, {218, 7, 99, 33},
     {218, 43, 99, 33}, {218, 79, 99, 33}, {218, 115, 99, 33}, {161, 151, 159, 49},
 };
-inline constexpr int32_t kLogoSlot = 7;
 
 // The credit captions: pictures down the sheet's left edge, each with a
 // spare row below it.
@@ -33,6 +41,6 @@ inline constexpr SheetRect CaptionRect(int32_t n)
 // The sheet byte that holds the key colour of every sprite.
 inline constexpr int32_t kKeyColourX = 170;
 inline constexpr int32_t kKeyColourY = 155;
-inline constexpr int32_t kKeyColourOffset = kKeyColourX + 320 * kKeyColourY;
+inline constexpr int32_t kKeyColourOffset = kKeyColourX + kCanvasWidth * kKeyColourY;
 
 }  // namespace zelvik

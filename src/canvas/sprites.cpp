@@ -8,12 +8,12 @@
 
 namespace zelvik {
 
-uint8_t SpriteSheet[64000];
+uint8_t SpriteSheet[kCanvasSize];
 SpriteSlot SpriteTable[kSpriteSlotCount];
 uint8_t SpriteKeyColour;
 
-static constexpr int32_t kRowBytes = 320;
-static constexpr int32_t kRows = 200;
+static constexpr int32_t kRowBytes = kCanvasWidth;
+static constexpr int32_t kRows = kCanvasHeight;
 
 static bool ValidSlot(int32_t slot) { return slot >= 0 && slot < kSpriteSlotCount; }
 
@@ -35,7 +35,7 @@ void DrawSprite(int32_t slot, int32_t x, int32_t y)
     if (!ValidSlot(slot)) return;
     const SpriteSlot& s = SpriteTable[slot];
     if (s.width <= 0 || s.height <= 0 || s.pixels == nullptr) return;
-    // The source rectangle must lie inside the 320x200 image; anything else
+    // The source rectangle must lie inside the image; anything else
     // would read outside it.
     if (s.srcX < 0 || s.srcY < 0 || s.width > kRowBytes - s.srcX ||
         s.height > kRows - s.srcY)

@@ -1,5 +1,7 @@
 #include "display/display.h"
 
+#include "display/display_testing.h"
+
 namespace zelvik {
 
 int32_t AppActive;
@@ -57,7 +59,8 @@ static void WriteSurface(const uint32_t* frame, const LockedSurface& surface)
 
 int PresentFrame(const uint32_t* frame)
 {
-    // Events first: Escape or a close request may end the process here.
+    // Events first: the window procedure sees Escape or a close request
+    // before the frame, and the show's loop ends the show after it.
     Backend->pumpMessages();
     if (AppActive == 0) {
         // Inactive: draw nothing and keep the loop from spinning; the show's

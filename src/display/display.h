@@ -32,8 +32,8 @@ struct DisplayBackend {
     int (*open)(const char* title, int32_t width, int32_t height);
     // Reports the back buffer's pixel format; 1 ok, 0 failure.
     int (*getPixelFormat)(ReportedPixelFormat* format);
-    // Delivers pending window-system events to the show (may not return:
-    // Escape and close end the process from here).
+    // Delivers pending window-system events to the show's window procedure
+    // (Escape and close requests ask the show to end; its loop ends it).
     void (*pumpMessages)();
     // Gives lost surfaces back their memory; called every active frame.
     void (*restore)();
@@ -58,7 +58,6 @@ extern int32_t AppActive;
 
 extern int32_t DisplayWidth;
 extern int32_t DisplayHeight;
-extern RowConverter ActiveRowConverter;
 
 // Chooses the back end InitDisplay will use (the capture tool and tests use
 // the off-screen surface, the show its window).

@@ -1,17 +1,19 @@
 #include "program/demo_main.h"
 
-#include <cstdio>
+#include <SDL.h>
+
 #include <string>
 
 #include "canvas/canvas.h"
 #include "display/display.h"
-#include "driver/random.h"
+#include "driver/report.h"
 #include "driver/tick_clock.h"
-#include "options_dialog.h"
-#include "platform/data_files.h"
-#include "platform/demo_music.h"
-#include "platform/process.h"
-#include "platform/sdl_display.h"
+#include "platform/audio/demo_music.h"
+#include "platform/files/data_files.h"
+#include "platform/input/sdl_input.h"
+#include "platform/process/process.h"
+#include "program/demo_main_testing.h"
+#include "program/options_dialog.h"
 #include "show/setup.h"
 #include "show/timeline.h"
 
@@ -22,11 +24,30 @@ int32_t MusicEnabled;
 int32_t Stereo;
 int32_t HighRate;
 
-// Where the data files were found (see FindDataFile); "" for nowhere.
-static std::string SheetPath;
-static std::string MusicPath;
 WindowHandle DialogWindow;
 uint32_t StartTime;
+
+// Set by the show window's procedure; the next step ends the show.
+static bool EndRequested;
+static uint32_t ShownClock;
+static uint32_t FramesDrawn;
+
+// --- Process-wide set-up --------------------------------------------------------
+
+// SDL's own messages go out as every other line does, under the program's
+// name.
+static void ReportSdlMessage(void*, int, SDL_LogPriority, const char* message)
+{
+    Report("%s", message);
+}
+
+void InitProgram()
+{
+    SetReportPrefix(kProgramName);
+    SDL_LogSetOutputFunction(ReportSdlMessage, nullptr);
+    CatchStopSignals();
+    SetDialogTemplateLookup(FindDialogTemplate);
+}
 
 // --- The demo clock -------------------------------------------------------------
 
@@ -61,11 +82,27 @@ uint32_t CurrentDemoClock()
     return DemoClockFromTicks(now, StartTime);
 }
 
+void SkipDemoClockTo(uint32_t clock)
+{
+    const uint32_t now = CurrentDemoClock();
+    if (clock > now && StartTime >= clock - now) StartTime -= clock - now;
+}
+
 // --- Options dialog -----------------------------------------------------------
 
 static void SetCheck(int32_t id, uintptr_t checked)
 {
     SendDlgItemMessage(DialogWindow, id, BM_SETCHECK, checked, 0);
+}
+
+// A click on either of a pair of radio buttons checks it and clears the
+// other; 1 when it was the second.
+static int32_t ChooseOfPair(int32_t first, int32_t second, uintptr_t command)
+{
+    const int32_t chosen = static_cast<int32_t>(command & 0xFFFF) == second ? 1 : 0;
+    SetCheck(first, static_cast<uintptr_t>(1 - chosen));
+    SetCheck(second, static_cast<uintptr_t>(chosen));
+    return chosen;
 }
 
 intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t)
@@ -98,34 +135,13 @@ intptr_t OptionsDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wPar
         EndDialog(dialog, 0);
         return 1;
     case kPlayMusicBox:
-        if (MusicEnabled) {
-            SetCheck(kPlayMusicBox, 0);
-            MusicEnabled = 0;
-        } else {
-            SetCheck(kPlayMusicBox, 1);
-            MusicEnabled = 1;
-        }
+        MusicEnabled = MusicEnabled ? 0 : 1;
+        SetCheck(kPlayMusicBox, static_cast<uintptr_t>(MusicEnabled));
         return 1;
     case kMonoButton:
-        SetCheck(kMonoButton, 1);
-        SetCheck(kStereoButton, 0);
-        Stereo = 0;
-        return 1;
-    case kStereoButton:
-        SetCheck(kMonoButton, 0);
-        SetCheck(kStereoButton, 1);
-        Stereo = 1;
-        return 1;
+    case kStereoButton: Stereo = ChooseOfPair(kMonoButton, kStereoButton, wParam); return 1;
     case kRate22050Button:
-        SetCheck(kRate22050Button, 1);
-        SetCheck(kRate44100Button, 0);
-        HighRate = 0;
-        return 1;
-    case kRate44100Button:
-        SetCheck(kRate22050Button, 0);
-        SetCheck(kRate44100Button, 1);
-        HighRate = 1;
-        return 1;
+    case kRate44100Button: HighRate = ChooseOfPair(kRate22050Button, kRate44100Button, wParam); return 1;
     default: return 0;
     }
 }
@@ -137,12 +153,7 @@ intptr_t ShowOptionsDialog()
 
 // --- The show's window -----------------------------------------------------------
 
-[[noreturn]] static void Shutdown()
-{
-    ShutdownDisplay();
-    ShutdownAudio(MusicEnabled != 0);
-    ExitProcess(0);
-}
+void RequestShowEnd() { EndRequested = true; }
 
 intptr_t DemoWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr_t)
 {
@@ -150,14 +161,14 @@ intptr_t DemoWindowProc(WindowHandle, uint32_t message, uintptr_t wParam, intptr
     case WM_ACTIVATEAPP: AppActive = static_cast<int32_t>(wParam); return 0;
     case WM_SETCURSOR: SetCursor(nullptr); return 0;
     case WM_KEYDOWN:
-        if ((wParam & 0xFF) == VK_ESCAPE) Shutdown();
+        if ((wParam & 0xFF) == VK_ESCAPE) RequestShowEnd();
         return 0;
-    case WM_CLOSE: Shutdown();
+    case WM_CLOSE: RequestShowEnd(); return 0;
     default: return 0;
     }
 }
 
-// --- Start-up and the frame loop -----------------------------------------------
+// --- Start, step and end ------------------------------------------------------
 
 const char* WindowSystemReason(const char* fallback)
 {
@@ -165,71 +176,84 @@ const char* WindowSystemReason(const char* fallback)
     return text != nullptr && *text != '\0' ? text : fallback;
 }
 
-bool OpenShowDisplay(WindowProc proc)
+bool OpenMusicOutput()
 {
-    SetDisplayWindowProc(proc);
-    UseDisplayBackend(&SdlDisplay);
+    // The music layer says why it could not start, in one line.
+    return !MusicEnabled || StartMusic(Stereo != 0, HighRate != 0);
+}
+
+bool StartShowing()
+{
+    SetDisplayWindowProc(DemoWindowProc);
     ClearWindowSystemError();
-    if (InitDisplay("Demo", 320, 200)) return true;
-    std::fprintf(stderr, "zelvik: cannot open the display: %s\n", WindowSystemReason("no usable pixel format"));
-    // Give back what was opened, so that nothing outlives the message.
-    ShutdownDisplay();
-    ShutdownAudio(MusicEnabled != 0);
-    return false;
-}
-
-bool ShowFrame(uint32_t clock)
-{
-    KeepMusicGoing(clock);
-    // A back buffer that stops locking is made again by the display; a
-    // display that cannot be mended ends the show rather than leave a
-    // frozen picture running.
-    if (RecoverAfterPresent(PresentShowFrame(clock)) != FrameOutcome::Lost) return true;
-    std::fprintf(stderr, "zelvik: the display stopped taking frames and could not be made again: %s\n",
-                 WindowSystemReason("the back buffer cannot be locked"));
-    return false;
-}
-
-int DemoMain()
-{
-    // SIGINT, SIGTERM and SIGHUP end the show as a close request does.
-    CatchStopSignals();
-    SetDialogTemplateLookup(FindDialogTemplate);
-
-    // The tick count differs from run to run, and so does the show's
-    // random material.
-    srand(GetTickCount());
-
-    if (ShowOptionsDialog() == -1) {
-        std::fprintf(stderr, "zelvik: cannot show the options dialog: %s\n", WindowSystemReason("unknown error"));
-        return 1;
+    if (!InitDisplay("Demo", kCanvasWidth, kCanvasHeight)) {
+        Report("cannot open the display: %s", WindowSystemReason("no usable pixel format"));
+        // Give back what was opened, so that nothing outlives the message.
+        StopShowing();
+        return false;
     }
-    if (StartRequested == 0) return 1;
-
-    // The music layer has already said why it could not start, in one line.
-    if (MusicEnabled && !StartMusic(Stereo != 0, HighRate != 0)) return 1;
-
-    if (!OpenShowDisplay(DemoWindowProc)) return 1;
 
     // A data file found nowhere is left out, the show going on without
-    // pictures or silently; the finder has said where it looked.
-    SheetPath = FindDataFile(kSpriteSheetFile);
-    DemoSetup(SheetPath.empty() ? nullptr : SheetPath.c_str());
+    // pictures or silently; the finder has said where it looked. The tick
+    // count differs from run to run, and so does the show's random
+    // material.
+    const std::string sheet = FindDataFile(kSpriteSheetFile);
+    StartShow(GetTickCount(), sheet.empty() ? nullptr : sheet.c_str());
     if (MusicEnabled) {
-        MusicPath = FindDataFile(kDemoMusicFile);
-        if (!MusicPath.empty()) PlayDemoMusic(MusicPath.c_str());
+        const std::string music = FindDataFile(kDemoMusicFile);
+        if (!music.empty()) PlayDemoMusic(music.c_str());
     }
 
+    EndRequested = false;
+    FramesDrawn = 0;
     // The music is playing now, but is heard only once the output's buffer
     // ahead of it has played: the clock's zero is that moment.
     StartDemoClock(MusicLatencyMilliseconds());
-    for (;;) {
-        if (!ShowFrame(CurrentDemoClock())) {
-            ShutdownDisplay();
-            ShutdownAudio(MusicEnabled != 0);
-            return 0;
-        }
+    return true;
+}
+
+bool ShowStep()
+{
+    if (EndRequested) return false;
+    ShownClock = CurrentDemoClock();
+    KeepMusicGoing(ShownClock);
+    // A back buffer that stops locking is made again by the display; a
+    // display that cannot be mended ends the show rather than leave a
+    // frozen picture running.
+    if (RecoverAfterPresent(PresentShowFrame(ShownClock)) == FrameOutcome::Lost) {
+        Report("the display stopped taking frames and could not be made again: %s",
+               WindowSystemReason("the back buffer cannot be locked"));
+        return false;
     }
+    ++FramesDrawn;
+    return !EndRequested;
+}
+
+void StopShowing()
+{
+    ShutdownDisplay();
+    ShutdownAudio(MusicEnabled != 0);
+}
+
+uint32_t ShownDemoClock() { return ShownClock; }
+uint32_t FramesShown() { return FramesDrawn; }
+
+// --- The desktop program ----------------------------------------------------------
+
+int DemoMain()
+{
+    if (ShowOptionsDialog() == -1) {
+        Report("cannot show the options dialog: %s", WindowSystemReason("unknown error"));
+        return 1;
+    }
+    if (StartRequested == 0) return 1;
+    if (!OpenMusicOutput()) return 1;
+    if (!StartShowing()) return 1;
+    while (ShowStep()) {
+    }
+    StopShowing();
+    QuitWindowSystem();
+    return 0;
 }
 
 }  // namespace zelvik

@@ -13,9 +13,10 @@
 #include <string>
 
 #include "driver/report.h"
-#include "platform/data_files.h"
+#include "platform/files/data_files.h"
+#include "program/backends.h"
 #include "program/demo_main.h"
-#include "options_dialog.h"
+#include "program/options_dialog.h"
 #include "zelvik_version.h"
 
 namespace {
@@ -23,13 +24,6 @@ namespace {
 void PressStart(zelvik::WindowHandle dialog)
 {
     zelvik::OptionsDialogProc(dialog, zelvik::WM_COMMAND, zelvik::kStartButton, 0);
-}
-
-// SDL's own messages go out as every other line does, under the program's
-// name.
-void ReportSdlMessage(void*, int, SDL_LogPriority, const char* message)
-{
-    zelvik::Report("%s", message);
 }
 
 void PrintHelp()
@@ -56,13 +50,12 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
-    zelvik::SetReportPrefix("zelvik");
-    SDL_LogSetOutputFunction(ReportSdlMessage, nullptr);
+    zelvik::InitProgram();
     if (argc > 1) {
         const bool version = std::strcmp(argv[1], "--version") == 0;
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         if (argc == 2 && version) {
-            std::printf("zelvik %s\n", ZELVIK_VERSION);
+            std::printf("%s %s\n", zelvik::kProgramName, ZELVIK_VERSION);
             return 0;
         }
         if (argc == 2 && help) {
@@ -71,10 +64,11 @@ int main(int argc, char** argv)
         }
         // The first word that is not a lone request.
         const char* unknown = version || help ? argv[2] : argv[1];
-        std::fprintf(stderr, "zelvik: %s: unknown option (the show takes only --help or --version)\n", unknown);
+        zelvik::Report("%s: unknown option (the show takes only --help or --version)", unknown);
         return 2;
     }
     const char* autostart = std::getenv("ZELVIK_AUTOSTART");
     if (autostart != nullptr && std::strcmp(autostart, "1") == 0) zelvik::SetDialogCreatedHook(PressStart);
+    zelvik::UseSystemBackends();
     return zelvik::DemoMain();
 }

@@ -163,6 +163,8 @@ void DrawFinale()
     }
 }
 
+void ArmFinale() { FinaleFirstCall = 1; }
+
 void ZeroFinaleState()
 {
     FinaleFirstCall = 0;

@@ -17,7 +17,6 @@ extern float LinePhaseX[5];
 extern float LinePhaseY[5];
 void BuildBallTexture();
 void Rotozoom(int32_t angle, int32_t uStart, int32_t vStart);
-void ZeroFinaleState();
 
 // The finale's time t: the scene clock divided by 50 (so in half seconds),
 // rounded to single.

@@ -4,8 +4,9 @@
 // slide-in).
 //
 // Number rules of these routines: the constants 3.14, 210, 630, 255, 128,
-// 200, 50, 320 and 159 are single precision (so 3.14 is 3.1400001); the
-// panel offsets 99, 127, 94 and 33 are double; arithmetic runs in double;
+// 200 and 50, the canvas width and the logo's width are single precision
+// (so 3.14 is 3.1400001); the panel offsets (the wide panel's width and
+// height, the tall panel's height) are double; arithmetic runs in double;
 // values stored as single are rounded there; integers truncate.
 #include "scenes/intro.h"
 
@@ -14,6 +15,7 @@
 
 #include "canvas/canvas.h"
 #include "canvas/font.h"
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 #include "driver/clock.h"
 #include "scenes/scenes.h"
@@ -22,9 +24,23 @@ namespace zelvik {
 
 static constexpr double kPi = static_cast<double>(3.14f);
 
-// Panel slots by cycle: the wide panel W and the tall panel T.
-static constexpr int32_t kWidePanel[4] = {3, 4, 5, 6};
-static constexpr int32_t kTallPanel[4] = {2, 1, 0, 1};
+// Panel slots by cycle: the wide panel W, in sheet order, and the tall
+// panel T shown with it.
+static constexpr int32_t kWidePanel[4] = {kFirstWidePanelSlot, kFirstWidePanelSlot + 1,
+                                          kFirstWidePanelSlot + 2, kFirstWidePanelSlot + 3};
+static constexpr int32_t kTallPanel[4] = {kFirstTallPanelSlot + 2, kFirstTallPanelSlot + 1,
+                                          kFirstTallPanelSlot, kFirstTallPanelSlot + 1};
+
+// The panels' sizes, which the slides move them by (all wide panels are
+// alike, and so are all tall ones).
+static constexpr double kWideWidth = kSheetPanels[kFirstWidePanelSlot].width;
+static constexpr double kWideHeight = kSheetPanels[kFirstWidePanelSlot].height;
+static constexpr double kTallHeight = kSheetPanels[kFirstTallPanelSlot].height;
+
+// The logo rests in the canvas's bottom right corner.
+static constexpr SheetRect kLogo = kSheetPanels[kLogoSlot];
+static constexpr int32_t kLogoRestX = kCanvasWidth - kLogo.width;
+static constexpr int32_t kLogoRestY = kCanvasHeight - kLogo.height;
 
 void DrawGlyphStrip()
 {
@@ -84,22 +100,22 @@ void DrawIntroPanels()
 
     switch (phase) {
     case 0:  // W slides in from the left
-        DrawSprite(wide, static_cast<int32_t>(s * 99.0 - 99.0), 0);
+        DrawSprite(wide, static_cast<int32_t>(s * kWideWidth - kWideWidth), 0);
         break;
     case 1:  // T drops out from under W
-        DrawSprite(tall, 0, static_cast<int32_t>(s * 127.0 - 94.0));
+        DrawSprite(tall, 0, static_cast<int32_t>(s * kTallHeight - (kTallHeight - kWideHeight)));
         DrawSprite(wide, 0, 0);
         break;
     case 2:  // both at rest
         DrawSprite(wide, 0, 0);
-        DrawSprite(tall, 0, 33);
+        DrawSprite(tall, 0, static_cast<int32_t>(kWideHeight));
         break;
     case 3:  // T rises back under W
-        DrawSprite(tall, 0, static_cast<int32_t>(33.0 - s * 127.0));
+        DrawSprite(tall, 0, static_cast<int32_t>(kWideHeight - s * kTallHeight));
         DrawSprite(wide, 0, 0);
         break;
     case 4:  // W slides out to the left
-        DrawSprite(wide, static_cast<int32_t>(-99.0 * s), 0);
+        DrawSprite(wide, static_cast<int32_t>(-kWideWidth * s), 0);
         break;
     default:  // only the strips show
         break;
@@ -126,7 +142,11 @@ void SlideInLogo()
 {
     const uint32_t k = std::min(SceneClock, kTransitionLength);
     const float f = static_cast<float>(static_cast<double>(k) / static_cast<double>(50.0f));
-    DrawSprite(7, static_cast<int32_t>(static_cast<double>(320.0f) - static_cast<double>(159.0f) * f), 151);
+    const double right = static_cast<float>(kCanvasWidth);
+    const double width = static_cast<float>(kLogo.width);
+    DrawSprite(kLogoSlot, static_cast<int32_t>(right - width * f), kLogoRestY);
 }
+
+void DrawLogoAtRest() { DrawSprite(kLogoSlot, kLogoRestX, kLogoRestY); }
 
 }  // namespace zelvik

@@ -130,9 +130,20 @@ void DrawCreditCaption()
         // rather than cut a rectangle below the sheet's last row.
         const SheetRect r = CaptionRect(CaptionCounter % kCaptionCount);
         SpriteKeyColour = SpriteSheet[kKeyColourOffset];
-        DefineSprite(8, r.x, r.y, r.height, r.width, SpriteKeyColour, SpriteSheet);
+        DefineSprite(kCaptionSlot, r.x, r.y, r.height, r.width, SpriteKeyColour, SpriteSheet);
     }
-    DrawSprite(8, CreditX[index], CreditY[index] + drift);
+    DrawSprite(kCaptionSlot, CreditX[index], CreditY[index] + drift);
+}
+
+void ArmCredits()
+{
+    // In this order within each caption: x, then y.
+    for (int32_t i = 0; i < 100; ++i) {
+        CreditX[i] = rand() % 200 + 20;
+        CreditY[i] = rand() % 90 + 30;
+    }
+    LastCaptionIndex = -1;
+    CaptionCounter = -1;
 }
 
 void ZeroCreditState()

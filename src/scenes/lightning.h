@@ -16,6 +16,4 @@ struct LightningShape {
 };
 void ComputeLightningShape(uint32_t sceneClock, LightningShape* shape);
 
-void ZeroCreditState();
-
 }  // namespace zelvik

@@ -125,6 +125,13 @@ void DrawPlasma()
     }
 }
 
+void ArmPlasma() { PlasmaMode = 1; }
+
+void AskForRedPlasma()
+{
+    if (PlasmaMode != 3) PlasmaMode = 2;
+}
+
 void ZeroPlasmaState()
 {
     std::memset(PlasmaTable, 0, sizeof PlasmaTable);

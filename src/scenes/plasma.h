@@ -7,6 +7,4 @@ namespace zelvik {
 
 extern int32_t PlasmaTable[256];
 
-void ZeroPlasmaState();
-
 }  // namespace zelvik

@@ -1,18 +1,17 @@
 #include "scenes/scenes.h"
 
-#include "scenes/finale.h"
-#include "scenes/lightning.h"
-#include "scenes/plasma.h"
-#include "scenes/torus.h"
-
 namespace zelvik {
 
 void ZeroSceneState()
 {
-    ZeroCreditState();
-    ZeroTorusState();
-    ZeroPlasmaState();
-    ZeroFinaleState();
+    for (const Scene& scene : kScenes)
+        if (scene.zero != nullptr) scene.zero();
+}
+
+void ArmScenes()
+{
+    for (const Scene& scene : kScenes)
+        if (scene.arm != nullptr) scene.arm();
 }
 
 }  // namespace zelvik

@@ -175,6 +175,18 @@ void DrawTorus(int32_t base)
     }
 }
 
+void DrawTorusOnLetterbox() { DrawTorus(0); }
+
+void DrawTorusOverPlasma() { DrawTorus(10); }
+
+void SetTorusLetterboxColours()
+{
+    SetPaletteEntry(kLetterboxBarColour, 0, 0, 255);
+    SetPaletteEntry(kLetterboxBandColour, 128, 128, 128);
+    SetPaletteEntry(253, 255, 255, 255);
+    SetPaletteEntry(254, 255, 255, 255);
+}
+
 void ZeroTorusState()
 {
     std::memset(TorusVertices, 0, sizeof TorusVertices);

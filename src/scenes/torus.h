@@ -29,6 +29,4 @@ extern float TorusDepth[kTorusVertexCapacity];
 void AddTorusVertex(int32_t x, int32_t y, int32_t z);
 void AddTorusEdge(int32_t first, int32_t second);
 
-void ZeroTorusState();
-
 }  // namespace zelvik

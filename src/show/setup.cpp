@@ -31,17 +31,8 @@ void DemoSetup(const char* sheetPath)
         DefineSprite(slot, r.x, r.y, r.height, r.width, SpriteKeyColour, SpriteSheet);
     }
 
-    BuildTorus();
-
-    for (int32_t i = 0; i < 100; ++i) {
-        CreditX[i] = rand() % 200 + 20;
-        CreditY[i] = rand() % 90 + 30;
-    }
-
-    LastCaptionIndex = -1;
-    CaptionCounter = -1;
-    PlasmaMode = 1;
-    FinaleFirstCall = 1;
+    // The torus model, the captions' positions, the first-call work.
+    ArmScenes();
 }
 
 void StartShow(uint32_t seed, const char* sheetPath)

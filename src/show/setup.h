@@ -1,6 +1,7 @@
 // The show's one-time set-up: the canvas, the sprite sheet and its palette,
-// the fixed palette entries, the sprite slots, the torus model, the
-// captions' random positions and the first-call work of the scenes.
+// the fixed palette entries, the sprite slots, then each scene's own part
+// (scenes/scenes.h): the torus model, the captions' random positions and
+// the first-call work of the scenes.
 #pragma once
 
 #include <cstdint>

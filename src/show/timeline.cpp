@@ -1,76 +1,45 @@
 #include "show/timeline.h"
 
 #include "canvas/canvas.h"
-#include "canvas/sheet_layout.h"
-#include "canvas/sprites.h"
 #include "display/display.h"
 #include "driver/clock.h"
-#include "scenes/scenes.h"
 
 namespace zelvik {
+
+// What the table must be for RunTimeline to hold to it: rows in order from
+// clock 0, each scene clock counting from no later than its row's start,
+// and a step's own clock from within its row. (That every row has a step
+// is checked by the tests: a function's address is not a constant in
+// every build, the sanitizers' among them.)
+static constexpr bool ScriptIsWellFormed()
+{
+    if (kScript[0].start != 0) return false;
+    for (int32_t i = 0; i < kScriptRowCount; ++i) {
+        const ScriptRow& row = kScript[i];
+        if (i > 0 && row.start <= kScript[i - 1].start) return false;
+        if (row.origin > row.start) return false;
+        for (const ScriptStep& step : row.steps) {
+            if (step.ownOrigin == 0) continue;
+            if (step.ownOrigin < row.start) return false;
+            if (i + 1 < kScriptRowCount && step.ownOrigin >= kScript[i + 1].start) return false;
+        }
+    }
+    return true;
+}
+static_assert(ScriptIsWellFormed());
 
 void RunTimeline()
 {
     const uint32_t t = DemoClock;
-    if (t < 2520) {
-        SceneClock = t;
-        DrawIntroPanels();
-    } else if (t < 3750) {
-        SceneClock = t - 2520;
-        DrawLightning();
-        DrawCreditCaption();
-    } else if (t < 3800) {
-        SceneClock = t - 3750;
-        FadeLetterbox();
-    } else if (t < 4580) {
-        // The torus's own letterbox colours, written again every frame.
-        SceneClock = t - 3800;
-        SetPaletteEntry(128, 0, 0, 255);
-        SetPaletteEntry(129, 128, 128, 128);
-        SetPaletteEntry(253, 255, 255, 255);
-        SetPaletteEntry(254, 255, 255, 255);
-        ClearCanvas(0);
-        DrawTorus(0);
-        FillLetterboxBars();
-    } else if (t < 4970) {
-        SceneClock = t - 3800;
-        FillLetterboxMiddle();
-        DrawTorus(0);
-        FillLetterboxBars();
-    } else if (t < 5350) {
-        // The torus keeps its clock; the logo slides in on a clock of its own.
-        SceneClock = t - 3800;
-        ClearCanvas(0);
-        DrawTorus(0);
-        FillLetterboxBars();
-        SceneClock = t - 5300;
-        if (t > 5300) SlideInLogo();
-    } else if (t < 6870) {
-        SceneClock = t - 3800;
-        FillLetterboxMiddle();
-        DrawTorus(0);
-        FillLetterboxBars();
-        DrawCreditCaption();
-        DrawSprite(kLogoSlot, 161, 151);
-    } else if (t < 7635) {
-        SceneClock = t - 6870;
-        DrawPlasma();
-    } else if (t < 8400) {
-        // The torus returns over the plasma on the plasma's clock.
-        SceneClock = t - 6870;
-        DrawPlasma();
-        DrawTorus(10);
-    } else if (t < 9170) {
-        SceneClock = t - 6870;
-        if (PlasmaMode != 3) PlasmaMode = 2;  // ask for the red scheme
-        DrawPlasma();
-        DrawTorus(10);
-    } else if (t < kFinaleStartClock) {
-        SceneClock = t - 6870;
-        DrawPlasma();
-    } else {
-        SceneClock = t - kFinaleStartClock;
-        DrawFinale();
+    const ScriptRow& row = ScriptRowAt(t);
+    SceneClock = t - row.origin;
+    for (const ScriptStep& step : row.steps) {
+        if (step.run == nullptr) break;
+        if (step.ownOrigin != 0) {
+            SceneClock = t - step.ownOrigin;
+            if (t <= step.ownOrigin) continue;
+        }
+        step.run();
     }
 }
 

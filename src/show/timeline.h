@@ -1,13 +1,14 @@
-// The show's script: which scene draws at which demo clock.
+// Runs the show's script (scenes/scenes.h): which scene draws at which
+// demo clock.
 #pragma once
 
 #include <cstdint>
 
+#include "scenes/scenes.h"
+
 namespace zelvik {
 
-// The demo clock at which the finale starts; it runs from there for ever.
-inline constexpr uint32_t kFinaleStartClock = 9935;
-
+// Sets SceneClock and calls the steps of the row of DemoClock.
 void RunTimeline();
 
 // The one frame pipeline of the live show, the capture tool, the tests and

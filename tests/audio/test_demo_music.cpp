@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "audio_test_support.h"
-#include "platform/demo_music.h"
-#include "platform/module_player.h"
+#include "platform/audio/demo_music.h"
+#include "platform/audio/module_player.h"
 
 using namespace zelvik;
 using namespace audiotest;

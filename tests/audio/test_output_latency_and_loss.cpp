@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "audio_test_support.h"
-#include "program/demo_main.h"
-#include "platform/demo_music.h"
-#include "platform/module_player.h"
+#include "program/demo_main_testing.h"
+#include "platform/audio/demo_music.h"
+#include "platform/audio/module_player_testing.h"
 
 using namespace zelvik;
 using namespace audiotest;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio_test_support.h"
-#include "platform/module_player.h"
+#include "platform/audio/module_player.h"
 
 using namespace zelvik;
 using namespace audiotest;

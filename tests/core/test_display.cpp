@@ -6,6 +6,7 @@
 #include "canvas/canvas.h"
 #include "display/convert.h"
 #include "display/display.h"
+#include "display/display_testing.h"
 #include "display/offscreen_display.h"
 
 using namespace zelvik;

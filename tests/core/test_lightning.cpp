@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 #include "driver/clock.h"
 #include "driver/random.h"
@@ -130,8 +131,8 @@ protected:
 TEST_F(CaptionTest, CaptionsChangeEvery352HundredthsAndDrift)
 {
     Caption(2520);  // the first call defines the slot from sheet rows 0-19
-    EXPECT_EQ(SpriteTable[8].srcY, 0);
-    EXPECT_EQ(SpriteTable[8].key, kTestKey);
+    EXPECT_EQ(SpriteTable[kCaptionSlot].srcY, 0);
+    EXPECT_EQ(SpriteTable[kCaptionSlot].key, kTestKey);
     EXPECT_EQ(Corner(CaptionColour(0)), (std::pair{CreditX[7], CreditY[7] + 5}));
 
     Caption(2815);  // caption 0 at its lowest point
@@ -139,7 +140,7 @@ TEST_F(CaptionTest, CaptionsChangeEvery352HundredthsAndDrift)
     EXPECT_EQ(CaptionCounter, 0);
 
     Caption(2816);  // next index, next picture, drift 0
-    EXPECT_EQ(SpriteTable[8].srcY, 21);
+    EXPECT_EQ(SpriteTable[kCaptionSlot].srcY, 21);
     EXPECT_EQ(CaptionCounter, 1);
     EXPECT_EQ(Corner(CaptionColour(1)), (std::pair{CreditX[8], CreditY[8]}));
 
@@ -149,25 +150,37 @@ TEST_F(CaptionTest, CaptionsChangeEvery352HundredthsAndDrift)
     EXPECT_EQ(Corner(CaptionColour(1)), (std::pair{CreditX[8], CreditY[8]}));
 }
 
-TEST_F(CaptionTest, SecondRangeContinuesWithTheNextPicture)
+// The script's ranges with credits, one after the other: each begins with
+// the picture after the last one shown, and together they show every
+// caption of the sheet once, in sheet order, the last at its place.
+TEST_F(CaptionTest, TheScriptsCreditRangesShowEveryCaptionOnce)
 {
-    for (uint32_t clock = 2520; clock < 3750; clock += 7) Caption(clock);
-    EXPECT_EQ(CaptionCounter, 3);
-    EXPECT_EQ(LastCaptionIndex, 10);
-    Caption(5350);  // index 15, caption 4 at drift 7
-    EXPECT_EQ(CaptionCounter, 4);
-    EXPECT_EQ(SpriteTable[8].srcY, 84);
-    EXPECT_EQ(Corner(CaptionColour(4)), (std::pair{CreditX[15], CreditY[15] + 7}));
-    for (uint32_t clock = 5350; clock < 6870; clock += 7) Caption(clock);
-    EXPECT_EQ(CaptionCounter, 8);
-    EXPECT_EQ(SpriteTable[8].srcY, 168);
+    int32_t ranges = 0;
+    for (int32_t i = 0; i < kScriptRowCount; ++i) {
+        bool credits = false;
+        for (const ScriptStep& step : kScript[i].steps) credits = credits || step.run == DrawCreditCaption;
+        if (!credits) continue;
+        SCOPED_TRACE(kScript[i].name);
+        ++ranges;
+        const int32_t before = CaptionCounter;
+        Caption(kScript[i].start);
+        EXPECT_EQ(CaptionCounter, before + 1);
+        EXPECT_EQ(SpriteTable[kCaptionSlot].srcY, CaptionRect(CaptionCounter).y);
+        const auto [x, y] = Corner(CaptionColour(CaptionCounter));
+        EXPECT_EQ(x, CreditX[LastCaptionIndex]);
+        EXPECT_GE(y, CreditY[LastCaptionIndex]);
+        for (uint32_t clock = kScript[i].start; clock < ScriptRowEnd(i); clock += 7) Caption(clock);
+    }
+    EXPECT_GT(ranges, 0);
+    EXPECT_EQ(CaptionCounter, kCaptionCount - 1);
+    EXPECT_EQ(SpriteTable[kCaptionSlot].srcY, CaptionRect(kCaptionCount - 1).y);
 }
 
 TEST_F(CaptionTest, MoreCaptionChangesThanTheSheetHoldsNeverReadPastIt)
 {
     for (uint32_t index = 0; index < 30; ++index) {
         Caption(index * 352);
-        ASSERT_LE(SpriteTable[8].srcY + SpriteTable[8].height, 200) << index;
+        ASSERT_LE(SpriteTable[kCaptionSlot].srcY + SpriteTable[kCaptionSlot].height, 200) << index;
     }
 }
 

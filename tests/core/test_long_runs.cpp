@@ -129,18 +129,19 @@ TEST_F(LongRunTest, ADemoClockThatWrapsRunsTheScriptAgain)
 {
     PlayScript();
     for (uint32_t t = 0xFFFFFF00u; t != 0x40u; t += 0x40u) RenderFrame(t);  // across the wrap
-    struct Stop {
-        uint32_t clock;
-        uint32_t sceneClock;
-    };
-    for (const Stop& stop : {Stop{0, 0}, Stop{1200, 1200}, Stop{3000, 480}, Stop{3760, 10}, Stop{4000, 200},
-                             Stop{5320, 20}, Stop{6000, 2200}, Stop{7000, 130}, Stop{8500, 1630},
-                             Stop{9500, 2630}, Stop{kFinaleStart, 0}, Stop{kFinaleStart + 500, 500}}) {
-        SCOPED_TRACE(stop.clock);
-        RenderFrame(stop.clock);
-        EXPECT_EQ(SceneClock, stop.sceneClock);
-        ExpectPaletteInRange();
-        ExpectClipRectIsTheCanvas();
+    // Each row at its start and at its last clock (the finale 500 on).
+    for (int32_t i = 0; i < kScriptRowCount; ++i) {
+        const ScriptRow& row = kScript[i];
+        uint32_t lastOrigin = row.origin;  // or the clock a step of its own sets
+        for (const ScriptStep& step : row.steps) lastOrigin = step.ownOrigin != 0 ? step.ownOrigin : lastOrigin;
+        const uint32_t last = i + 1 < kScriptRowCount ? ScriptRowEnd(i) - 1 : row.start + 500;
+        for (const uint32_t clock : {row.start, last}) {
+            SCOPED_TRACE(clock);
+            RenderFrame(clock);
+            EXPECT_EQ(SceneClock, clock - lastOrigin);
+            ExpectPaletteInRange();
+            ExpectClipRectIsTheCanvas();
+        }
     }
     for (uint32_t t = 0; t < kFinaleStart + 1000; t += 53) RenderFrame(t);
     ExpectPaletteInRange();

@@ -34,6 +34,12 @@ TEST(Report, EveryLineStartsWithTheProgramsNameAndEndsOnce)
     EXPECT_EQ(said.back(), '\n');
     EXPECT_EQ(said.find('\n'), said.size() - 1);
     EXPECT_LT(said.size(), 1100u);
+    // A progress line goes back to the start of the line and does not end it.
+    SetReportPrefix("zelvik-capture");
+    ::testing::internal::CaptureStderr();
+    ReportProgress("frame %d of %d", 3, 9);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\rzelvik-capture: frame 3 of 9");
+    SetReportPrefix(nullptr);
 }
 
 }  // namespace

@@ -11,81 +11,47 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "canvas/canvas.h"
 #include "canvas/sheet_file.h"
 #include "canvas/sprites.h"
 #include "driver/data_file.h"
-#include "rle8_encoder.h"
 
 using namespace zelvik;
 
 namespace {
 
-// Describes a BMP file to write; the defaults give the classic layout.
-struct BmpFile {
-    char signature[2] = {'B', 'M'};
-    int32_t width = 320;
-    int32_t height = 200;
-    uint16_t planes = 1;
-    uint16_t bitCount = 8;
-    uint32_t compression = 0;
-    uint32_t infoSize = 40;
-    uint32_t coloursUsed = 0;   // 0: 256
-    int64_t rowOffset = -1;     // -1: straight after the colour table
+// A BMP file to write: the writer's fields (the defaults give the classic
+// layout) and where to cut the file short.
+struct BmpFile : bmp::Fields {
     size_t truncateAt = SIZE_MAX;
-
-    uint32_t Entries() const { return coloursUsed == 0 ? 256 : coloursUsed; }
-    uint32_t TableOffset() const { return 14 + infoSize; }
-    uint32_t RowOffset() const
-    {
-        return rowOffset >= 0 ? static_cast<uint32_t>(rowOffset) : TableOffset() + 4 * Entries();
-    }
 };
 
 // Colour-table entry k holds blue, green, red = k, k ^ 0x55, 255 - k; stored
 // row s holds byte (x + 3 s) mod 256 at column x.
 uint8_t StoredPixel(int x, int storedRow) { return static_cast<uint8_t>(x + 3 * storedRow); }
 
-std::vector<uint8_t> Bytes(const BmpFile& f)
+std::vector<uint32_t> TestColours()
 {
-    const uint32_t rowOffset = f.RowOffset();
-    std::vector<uint8_t> b(std::max<size_t>(rowOffset + 64000, f.TableOffset() + 4 * 256), 0xEE);
-    auto put16 = [&](size_t at, uint32_t v) {
-        b[at] = v & 0xFF;
-        b[at + 1] = (v >> 8) & 0xFF;
-    };
-    auto put32 = [&](size_t at, uint32_t v) {
-        put16(at, v & 0xFFFF);
-        put16(at + 2, v >> 16);
-    };
-    b[0] = static_cast<uint8_t>(f.signature[0]);
-    b[1] = static_cast<uint8_t>(f.signature[1]);
-    put32(2, static_cast<uint32_t>(b.size()));
-    put32(6, 0);
-    put32(10, rowOffset);
-    put32(14, f.infoSize);
-    put32(18, static_cast<uint32_t>(f.width));
-    put32(22, static_cast<uint32_t>(f.height));
-    put16(26, f.planes);
-    put16(28, f.bitCount);
-    put32(30, f.compression);
-    put32(34, 64000);
-    put32(38, 2835);
-    put32(42, 2835);
-    put32(46, f.coloursUsed);
-    put32(50, 0);
-    for (uint32_t k = 0; k < f.Entries() && f.TableOffset() + 4 * k + 3 < rowOffset; ++k) {
-        const size_t at = f.TableOffset() + 4 * k;
-        if (at < 54) continue;  // a too-small info header: keep the fields
-        b[at] = static_cast<uint8_t>(k);
-        b[at + 1] = static_cast<uint8_t>(k ^ 0x55);
-        b[at + 2] = static_cast<uint8_t>(255 - k);
-        b[at + 3] = 0;
-    }
-    for (int s = 0; s < 200; ++s)
-        for (int x = 0; x < 320; ++x) b[rowOffset + 320 * s + x] = StoredPixel(x, s);
+    std::vector<uint32_t> colours;
+    for (uint32_t k = 0; k < 256; ++k) colours.push_back((255 - k) << 16 | (k ^ 0x55) << 8 | k);
+    return colours;
+}
+
+// The file with `rows` as stored; unwritten bytes are 0xEE.
+std::vector<uint8_t> WithBody(const BmpFile& f, const std::vector<uint8_t>& rows)
+{
+    std::vector<uint8_t> b = bmp::Encode(f, TestColours(), rows, 0xEE);
     if (f.truncateAt < b.size()) b.resize(f.truncateAt);
     return b;
+}
+
+std::vector<uint8_t> Bytes(const BmpFile& f)
+{
+    std::vector<uint8_t> rows(64000);
+    for (int s = 0; s < 200; ++s)
+        for (int x = 0; x < 320; ++x) rows[320 * s + x] = StoredPixel(x, s);
+    return WithBody(f, rows);
 }
 
 // A picture with runs of every length from 1 to 9 and stretches without
@@ -102,15 +68,6 @@ std::vector<uint8_t> RunnyRows()
     for (int s = 0; s < 200; ++s)
         for (int x = 0; x < 320; ++x) rows[320 * s + x] = RunnyPixel(x, s);
     return rows;
-}
-
-// A file of the classic layout with `body` in place of the pixel rows.
-std::vector<uint8_t> WithBody(BmpFile f, const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> b = Bytes(f);
-    b.resize(f.RowOffset());
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
 }
 
 class SheetLoaderTest : public ::testing::Test {
@@ -289,7 +246,7 @@ TEST_F(SheetLoaderTest, TopDownAndRle8FilesGiveThePixelsOfTheClassicFile)
 
     BmpFile rle;
     rle.compression = 1;
-    const std::vector<uint8_t> encoded = zelvik::testing::EncodeRle8(rows.data());
+    const std::vector<uint8_t> encoded = bmp::EncodeRle8(rows.data());
     ASSERT_LT(encoded.size(), 64000u);  // the picture really has runs
     destination.assign(64000, 0x11);
     EXPECT_EQ(Load(Write("rle.bmp", WithBody(rle, encoded))), "");

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "scenes/scenes.h"
+
 namespace zelvik_test {
 
 inline constexpr uint8_t kTestKey = 99;
@@ -24,6 +26,10 @@ void FillTestSheet();
 
 // Program start: every piece of the show's state back to zero.
 void ZeroEverything();
+
+// The script's row of that name; a test failure (and the first row) when
+// the script has none.
+const zelvik::ScriptRow& ScriptRowNamed(const char* name);
 
 // Program start, then the show's own start-up order with the test sheet:
 // srand(seed), DemoSetup. False when the sheet could not be written.

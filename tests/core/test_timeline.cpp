@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "canvas/canvas.h"
+#include "canvas/sheet_layout.h"
 #include "canvas/sprites.h"
 #include "driver/clock.h"
 #include "driver/random.h"
@@ -36,8 +37,8 @@ protected:
 TEST_F(TimelineTest, SetUpPreparesPaletteSlotsAndCaptions)
 {
     EXPECT_EQ(SpriteKeyColour, kTestKey);
-    EXPECT_EQ(SpriteTable[7].srcX, 161);
-    EXPECT_EQ(SpriteTable[7].width, 159);
+    EXPECT_EQ(SpriteTable[kLogoSlot].srcX, 161);
+    EXPECT_EQ(SpriteTable[kLogoSlot].width, 159);
     EXPECT_EQ(SpriteTable[3].srcY, 7);
     EXPECT_EQ(SpriteTable[6].srcY, 115);
     EXPECT_EQ(PaletteRed[130], 128);
@@ -65,14 +66,37 @@ TEST_F(TimelineTest, SetUpPreparesPaletteSlotsAndCaptions)
     }
 }
 
-TEST_F(TimelineTest, IntroEndsAndLightningBeginsAt2520)
+// Every row from its first clock on, the one before it up to the clock
+// before: each with its own scene clock (or, with a step of its own clock,
+// that step's, which it leaves set).
+TEST_F(TimelineTest, EachRowRunsFromItsStartOnItsOwnSceneClock)
 {
-    At(2519);
-    EXPECT_EQ(SceneClock, 2519u);
+    auto lastOrigin = [](const ScriptRow& row) {
+        uint32_t origin = row.origin;
+        for (const ScriptStep& step : row.steps) origin = step.ownOrigin != 0 ? step.ownOrigin : origin;
+        return origin;
+    };
+    for (int32_t i = 1; i < kScriptRowCount; ++i) {
+        const ScriptRow& row = kScript[i];
+        const ScriptRow& before = kScript[i - 1];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(&ScriptRowAt(row.start - 1), &before);
+        EXPECT_EQ(&ScriptRowAt(row.start), &row);
+        EXPECT_NE(row.steps[0].run, nullptr);
+        At(row.start - 1);
+        EXPECT_EQ(SceneClock, row.start - 1 - lastOrigin(before));
+        At(row.start);
+        EXPECT_EQ(SceneClock, row.start - lastOrigin(row));
+    }
+}
+
+TEST_F(TimelineTest, IntroEndsAndLightningBegins)
+{
+    const uint32_t lightning = ScriptRowNamed("lightning + credits").start;
+    At(lightning - 1);
     EXPECT_EQ(PaletteRed[253], 0);  // the intro's fade, at its end
     EXPECT_EQ(CaptionCounter, -1);
-    At(2520);
-    EXPECT_EQ(SceneClock, 0u);
+    At(lightning);
     EXPECT_EQ(PaletteRed[253], 255);  // the lightning resets it
     EXPECT_EQ(CaptionCounter, 0);
     EXPECT_TRUE(CanvasHas(CaptionColour(0)));
@@ -80,64 +104,68 @@ TEST_F(TimelineTest, IntroEndsAndLightningBeginsAt2520)
 
 TEST_F(TimelineTest, FirstTorusRangeRewritesItsPaletteEveryFrame)
 {
-    At(3800);
+    const ScriptRow& blueBars = ScriptRowNamed("torus, blue bars");
+    const uint32_t next = ScriptRowNamed("torus on band").start;
+    At(blueBars.start);
     EXPECT_EQ(PaletteBlue[128], 255);
     SetPaletteEntry(128, 1, 2, 3);
     SetPaletteEntry(129, 1, 2, 3);
-    At(4579);
+    At(next - 1);
     EXPECT_EQ(PaletteBlue[128], 255);
     EXPECT_EQ(PaletteRed[128], 0);
     EXPECT_EQ(PaletteRed[129], 128);
     EXPECT_EQ(PaletteRed[254], 255);
     SetPaletteEntry(128, 1, 2, 3);
-    At(4580);  // the next range leaves the palette alone
+    At(next);  // the next range leaves the palette alone
     EXPECT_EQ(PaletteRed[128], 1);
-    EXPECT_EQ(SceneClock, 780u);
 }
 
-TEST_F(TimelineTest, LogoSlidesInOnlyAfter5300)
+TEST_F(TimelineTest, LogoSlidesInOnlyAfterItsOwnClockStarts)
 {
+    const ScriptRow& slide = ScriptRowNamed("torus + logo slide");
+    uint32_t logoClock = 0;
+    for (const ScriptStep& step : slide.steps)
+        if (step.run == SlideInLogo) logoClock = step.ownOrigin;
+    ASSERT_GT(logoClock, slide.start);
     // Looked for over the bottom bar, where the torus cannot reach.
-    At(5300);
+    At(logoClock);
     EXPECT_EQ(Canvas[316 + 320 * 190], 128);
-    At(5301);
+    At(logoClock + 1);
     EXPECT_EQ(SceneClock, 1u);
-    EXPECT_EQ(Canvas[316 + 320 * 190], SlotColour(7));
+    EXPECT_EQ(Canvas[316 + 320 * 190], SlotColour(kLogoSlot));
     EXPECT_EQ(Canvas[315 + 320 * 190], 128);
-    At(5350);  // the logo at rest, with the credits
-    EXPECT_EQ(Canvas[161 + 320 * 160], SlotColour(7));
-    EXPECT_EQ(SceneClock, 5350u - 3800u);
+    At(ScriptRowNamed("torus + credits + logo").start);  // the logo at rest, with the credits
+    EXPECT_EQ(Canvas[161 + 320 * 160], SlotColour(kLogoSlot));
 }
 
-TEST_F(TimelineTest, RedPlasmaIsRequestedFrom8400UnlessAlreadyRed)
+TEST_F(TimelineTest, RedPlasmaIsRequestedUnlessAlreadyRed)
 {
-    At(6870);  // first plasma frame: table and blue scheme
+    const uint32_t red = ScriptRowNamed("red plasma + torus").start;
+    At(ScriptRowNamed("blue plasma").start);  // first plasma frame: table and blue scheme
     EXPECT_EQ(PlasmaMode, 0);
     EXPECT_EQ(PaletteBlue[63], 252);
-    At(8399);
+    At(red - 1);
     EXPECT_EQ(PlasmaMode, 0);
-    At(8400);  // asked for red, and the plasma switches in the same frame
+    At(red);  // asked for red, and the plasma switches in the same frame
     EXPECT_EQ(PlasmaMode, 3);
     EXPECT_EQ(PaletteRed[63], 252);
     EXPECT_EQ(PaletteBlue[63], 0);
     SetPaletteEntry(63, 1, 1, 1);
-    At(8401);  // stays red; the palette is not written again
+    At(red + 1);  // stays red; the palette is not written again
     EXPECT_EQ(PlasmaMode, 3);
     EXPECT_EQ(PaletteRed[63], 1);
-    At(9934);
-    EXPECT_EQ(SceneClock, 9934u - 6870u);
 }
 
 TEST_F(TimelineTest, FinaleRunsForHoursPastTheScript)
 {
-    At(9935);
+    At(kFinaleStartClock);
     EXPECT_EQ(SceneClock, 0u);
     EXPECT_EQ(FinaleFirstCall, 0);
-    const uint32_t hoursLater = 9935u + 100u * 3600u * 30u;
+    const uint32_t hoursLater = kFinaleStartClock + 100u * 3600u * 30u;
     At(hoursLater);
-    EXPECT_EQ(SceneClock, hoursLater - 9935u);
+    EXPECT_EQ(SceneClock, hoursLater - kFinaleStartClock);
     At(0xFFFFFFFFu);
-    EXPECT_EQ(SceneClock, 0xFFFFFFFFu - 9935u);
+    EXPECT_EQ(SceneClock, 0xFFFFFFFFu - kFinaleStartClock);
 }
 
 TEST_F(TimelineTest, RenderFrameSetsTheClockAndExpandsTheCanvas)

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/data_files.h"
-#include "platform/executable_path.h"
+#include "platform/files/data_files.h"
+#include "platform/files/executable_path.h"
 
 namespace fs = std::filesystem;
 using zelvik::DataFolderBeside;

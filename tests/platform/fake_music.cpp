@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/demo_music.h"
+#include "platform/audio/demo_music.h"
 
 namespace zelvik {
 
@@ -46,6 +46,7 @@ void ShutdownAudio(bool musicEnabled)
 {
     ++FakeMusic.shutdowns;
     FakeMusic.shutdownMusicEnabled = musicEnabled;
+    FakeMusic.screenSaverOnAtShutdown = SDL_IsScreenSaverEnabled();
     // The display is shut down before the music: the screen saver is back on.
     std::fprintf(stderr, "music calls: start=%d stereo=%d highRate=%d play=%d shutdown(%d) screensaver=%d\n",
                  FakeMusic.starts, FakeMusic.stereo, FakeMusic.highRate, FakeMusic.plays,

@@ -12,6 +12,7 @@ struct FakeMusicCalls {
     int32_t plays;
     int32_t shutdowns;
     bool shutdownMusicEnabled;
+    bool screenSaverOnAtShutdown;  // the display was shut down first
 };
 extern FakeMusicCalls FakeMusic;
 // What StartMusic answers (true unless a test says otherwise).

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/dialog_testing.h"
+#include "platform/dialog/dialog_testing.h"
 
 namespace test_events {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "program/demo_main.h"
-#include "platform/dialog_testing.h"
-#include "options_dialog.h"
+#include "platform/dialog/dialog_testing.h"
+#include "program/demo_main_testing.h"
+#include "program/options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/process.h"
+#include "platform/process/process.h"
 
 using namespace zelvik;
 

@@ -1,3 +1,6 @@
+// The show's window on SDL's dummy driver: its events as messages, its
+// frames on both presentation paths, what it does when the renderer or the
+// back buffer fails, and the program from the dialog to the end.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -12,101 +15,18 @@
 
 #include "canvas/canvas.h"
 #include "display/display.h"
+#include "display/display_testing.h"
 #include "fake_music.h"
+#include "platform/display/sdl_display.h"
+#include "platform/display/sdl_display_testing.h"
+#include "platform/input/sdl_input.h"
+#include "platform/process/process.h"
 #include "program/demo_main.h"
-#include "platform/process.h"
-#include "platform/sdl_display.h"
-#include "options_dialog.h"
+#include "program/options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;
 using namespace test_events;
-
-// --- Format choice ------------------------------------------------------------------
-
-TEST(BackBufferFormat, EachOfTheEightSdlFormatsGetsItsConverterAndStorageWidth)
-{
-    struct Case {
-        uint32_t sdlFormat;
-        const char* expected;
-    };
-    // SDL names 24-bit formats by byte order (RGB24 = bytes R, G, B) and the
-    // packed ones by value: RGB24 is the show's "24-swapped" (byte 0 red).
-    const Case cases[] = {
-        {SDL_PIXELFORMAT_RGB888, "32"},       {SDL_PIXELFORMAT_BGR888, "32-swapped"},
-        {SDL_PIXELFORMAT_BGR24, "24"},        {SDL_PIXELFORMAT_RGB24, "24-swapped"},
-        {SDL_PIXELFORMAT_RGB565, "565"},      {SDL_PIXELFORMAT_BGR565, "565-swapped"},
-        {SDL_PIXELFORMAT_RGB555, "555"},      {SDL_PIXELFORMAT_BGR555, "555-swapped"},
-        {SDL_PIXELFORMAT_ARGB8888, "32"},     {SDL_PIXELFORMAT_ABGR8888, "32-swapped"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(SDL_GetPixelFormatName(c.sdlFormat));
-        const BackBufferChoice choice = ChooseBackBufferFormat(&c.sdlFormat, 1);
-        ASSERT_NE(choice.format, nullptr);
-        EXPECT_STREQ(choice.format->name, c.expected);
-        EXPECT_EQ(choice.sdlFormat, c.sdlFormat);
-        ReportedPixelFormat reported{};
-        ASSERT_TRUE(DescribeSdlFormat(c.sdlFormat, &reported));
-        EXPECT_EQ(reported.bitCount, choice.format->bitCount);  // 16 for 5-5-5, never 15
-        EXPECT_EQ(SelectRowConverter(reported.bitCount, reported.redMask, reported.greenMask,
-                                     reported.blueMask),
-                  choice.format->converter);
-    }
-}
-
-TEST(BackBufferFormat, DeepestOfferedFormatWinsAndAlphaFreeIsPreferred)
-{
-    auto choose = [](std::initializer_list<uint32_t> offered) {
-        const std::vector<uint32_t> list(offered);
-        const BackBufferChoice c = ChooseBackBufferFormat(list.data(), static_cast<int32_t>(list.size()));
-        return c.sdlFormat;
-    };
-    // What SDL's software renderer offers.
-    EXPECT_EQ(choose({SDL_PIXELFORMAT_ARGB8888, SDL_PIXELFORMAT_ABGR8888, SDL_PIXELFORMAT_RGBA8888,
-                      SDL_PIXELFORMAT_BGRA8888, SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_BGR888,
-                      SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_RGB555}),
-              SDL_PIXELFORMAT_RGB888);
-    EXPECT_EQ(choose({SDL_PIXELFORMAT_ABGR8888, SDL_PIXELFORMAT_RGB565}), SDL_PIXELFORMAT_ABGR8888);
-    EXPECT_EQ(choose({SDL_PIXELFORMAT_RGB555, SDL_PIXELFORMAT_RGB24, SDL_PIXELFORMAT_RGB565}),
-              SDL_PIXELFORMAT_RGB24);
-    EXPECT_EQ(choose({SDL_PIXELFORMAT_BGR555, SDL_PIXELFORMAT_BGR565}), SDL_PIXELFORMAT_BGR565);
-    // Nothing the show can draw into: none.
-    EXPECT_EQ(choose({SDL_PIXELFORMAT_RGBA8888, SDL_PIXELFORMAT_YV12, SDL_PIXELFORMAT_INDEX8,
-                      SDL_PIXELFORMAT_RGB444}),
-              0u);
-    EXPECT_EQ(ChooseBackBufferFormat(nullptr, 0).format, nullptr);
-}
-
-// --- Picture geometry -------------------------------------------------------------------
-
-TEST(PictureGeometry, FourByThreeCentredWithWholeNumberUpscaling)
-{
-    struct Case {
-        int32_t outW, outH, maxTexture;
-        PixelRect picture;
-        int32_t upW, upH;
-    };
-    const Case cases[] = {
-        {1024, 768, 0, {0, 0, 1024, 768}, 1280, 800},      // 4:3: no borders
-        {1280, 1024, 0, {0, 32, 1280, 960}, 1280, 1000},   // 5:4: bars above and below
-        {1920, 1080, 0, {240, 0, 1440, 1080}, 1600, 1200}, // 16:9: bars left and right
-        {320, 240, 0, {0, 0, 320, 240}, 320, 400},
-        {3840, 2160, 2048, {480, 0, 2880, 2160}, 1920, 2000},  // capped by the texture limit
-        {100, 50, 0, {16, 0, 67, 50}, 320, 200},           // smaller than the canvas
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.outW) + "x" + std::to_string(c.outH));
-        const PresentationGeometry g = ComputePresentation(c.outW, c.outH, 320, 200, c.maxTexture, c.maxTexture);
-        EXPECT_EQ(g.picture.x, c.picture.x);
-        EXPECT_EQ(g.picture.y, c.picture.y);
-        EXPECT_EQ(g.picture.w, c.picture.w);
-        EXPECT_EQ(g.picture.h, c.picture.h);
-        EXPECT_EQ(g.upscaledW, c.upW);
-        EXPECT_EQ(g.upscaledH, c.upH);
-    }
-    const PresentationGeometry none = ComputePresentation(0, 0, 320, 200, 0, 0);
-    EXPECT_EQ(none.picture.w * none.picture.h, 0);
-}
 
 // --- The show's window on SDL's dummy driver --------------------------------------------
 
@@ -187,8 +107,8 @@ class ShowWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
         UseHeadlessDrivers();
+        InitProgram();
         Received.clear();
         AppActive = 0;
         ResetFakeMusic();
@@ -339,71 +259,37 @@ TEST_F(ShowWindowTest, ShowProcedureHidesThePointerAndIgnoresOtherKeys)
     EXPECT_NE(DisplayWindowHandle(), nullptr);
 }
 
-// Escape and the close request end the process: display first, then the
-// music, then status 0.
-TEST_F(ShowWindowTest, EscapeEndsTheProcessWithStatusZero)
+// Escape, a close request and SDL's quit end the show from its loop, not
+// from inside the frame: the step that saw one says the show is over with
+// the display and the music still there; the end that follows shuts the
+// display down first (the screen saver allowed again), then the music.
+TEST_F(ShowWindowTest, EscapeCloseAndQuitEndTheShowAtTheStepThatSeesThem)
 {
-    EXPECT_EXIT(
-        {
-            MusicEnabled = 1;
-            SetDisplayWindowProc(DemoWindowProc);
-            Open();
-            Push(Key(true, ShowWindowId(), SDLK_ESCAPE));
-            PresentFrame(TrueColourFrame);
-            std::fprintf(stderr, "still running\n");
-        },
-        testing::ExitedWithCode(0), "shutdown\\(1\\) screensaver=1");
-}
-
-TEST_F(ShowWindowTest, CloseRequestAndQuitEndTheProcessWithStatusZero)
-{
-    EXPECT_EXIT(
-        {
-            MusicEnabled = 0;
-            SetDisplayWindowProc(DemoWindowProc);
-            Open();
-            Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_CLOSE));
-            PresentFrame(TrueColourFrame);
-        },
-        testing::ExitedWithCode(0), "shutdown\\(0\\)");
-    EXPECT_EXIT(
-        {
-            SetDisplayWindowProc(DemoWindowProc);
-            Open();
-            Push(Quit());
-            PresentFrame(TrueColourFrame);
-        },
-        testing::ExitedWithCode(0), "");
-}
-
-// --- Presentation paths, display changes, back buffers that stop locking --------------
-
-TEST(PresentationPath, ProcessorDrawnRenderersGoStraightToTheWindowSurface)
-{
-    using enum PresentationPath;
-    struct Case {
-        const char* renderer;
-        const char* gl;
-        const char* forced;
-        PresentationPath expected;
-    };
-    const Case cases[] = {
-        {"software", "", nullptr, Surface},
-        {"opengl", "llvmpipe (LLVM 15.0.6, 256 bits)", nullptr, Surface},
-        {"opengl", "Gallium 0.4 on softpipe", nullptr, Surface},
-        {"opengles2", "Mesa DRI SWRAST", nullptr, Surface},
-        {"opengl", "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", nullptr, Texture},
-        {"opengl", "", nullptr, Texture},
-        {"direct3d11", "", nullptr, Texture},
-        {"software", "", "texture", Texture},
-        {"opengl", "AMD Radeon RX 6600", "surface", Surface},
-        {"software", "", "", Surface},  // empty: chosen by the renderer
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.renderer) + " / " + c.gl + " / " + (c.forced ? c.forced : "-"));
-        EXPECT_EQ(ChoosePresentationPath(c.renderer, c.gl, c.forced), c.expected);
+    for (bool music : {true, false}) {
+        for (auto leave : {+[] { Push(Key(true, ShowWindowId(), SDLK_ESCAPE)); },
+                           +[] { Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_CLOSE)); },
+                           +[] { Push(Quit()); }}) {
+            ResetFakeMusic();
+            MusicEnabled = music ? 1 : 0;
+            ASSERT_TRUE(StartShowing());
+            EXPECT_EQ(FakeMusic.plays, music ? 1 : 0);
+            EXPECT_TRUE(ShowStep());
+            EXPECT_TRUE(ShowStep());
+            leave();
+            EXPECT_FALSE(ShowStep());
+            EXPECT_NE(DisplayWindowHandle(), nullptr);
+            EXPECT_EQ(FakeMusic.shutdowns, 0);
+            EXPECT_FALSE(ShowStep()) << "an ended show takes no more steps";
+            StopShowing();
+            EXPECT_EQ(DisplayWindowHandle(), nullptr);
+            EXPECT_EQ(FakeMusic.shutdowns, 1);
+            EXPECT_EQ(FakeMusic.shutdownMusicEnabled, music);
+            EXPECT_TRUE(FakeMusic.screenSaverOnAtShutdown);
+        }
     }
 }
+
+// --- Display changes, back buffers that stop locking ------------------------------------
 
 namespace {
 
@@ -579,73 +465,54 @@ TEST_F(ShowWindowTest, MusicThatCannotStartEndsTheProgramWithOneLineBeforeTheDis
     EXPECT_FALSE(FakeMusic.highRate);
 }
 
+// The whole program, from the dialog's choices to its end: DemoMain
+// returns 0, which is the process's exit status.
 TEST_F(ShowWindowTest, StartWithStereoAnd44100RunsTheShowUntilEscape)
 {
-    EXPECT_EXIT(
-        {
-            SetDialogCreatedHook([](WindowHandle d) {
-                PushClick(d, kStereoButton);
-                PushClick(d, kRate44100Button);
-                PushClick(d, kStartButton);
-            });
-            SetDisplayOpenedHook([] { Push(Key(true, 0, SDLK_ESCAPE)); });
-            DemoMain();
-            std::fprintf(stderr, "DemoMain returned\n");
-        },
-        testing::ExitedWithCode(0),
-        "music calls: start=1 stereo=1 highRate=1 play=1 shutdown\\(1\\)");
+    SetDialogCreatedHook([](WindowHandle d) {
+        PushClick(d, kStereoButton);
+        PushClick(d, kRate44100Button);
+        PushClick(d, kStartButton);
+    });
+    SetDisplayOpenedHook([] { Push(Key(true, 0, SDLK_ESCAPE)); });
+    EXPECT_EQ(DemoMain(), 0);
+    EXPECT_EQ(FakeMusic.starts, 1);
+    EXPECT_TRUE(FakeMusic.stereo);
+    EXPECT_TRUE(FakeMusic.highRate);
+    EXPECT_EQ(FakeMusic.plays, 1);
+    EXPECT_EQ(FakeMusic.shutdowns, 1);
+    EXPECT_TRUE(FakeMusic.shutdownMusicEnabled);
+    EXPECT_TRUE(FakeMusic.screenSaverOnAtShutdown);
 }
 
 TEST_F(ShowWindowTest, WithMusicOffThePlayerIsNeverAskedForAnything)
 {
-    EXPECT_EXIT(
-        {
-            SetDialogCreatedHook([](WindowHandle d) {
-                PushClick(d, kPlayMusicBox);
-                PushClick(d, kStartButton);
-            });
-            SetDisplayOpenedHook([] { Push(Quit()); });
-            DemoMain();
-        },
-        testing::ExitedWithCode(0), "music calls: start=0 stereo=0 highRate=0 play=0 shutdown\\(0\\)");
+    SetDialogCreatedHook([](WindowHandle d) {
+        PushClick(d, kPlayMusicBox);
+        PushClick(d, kStartButton);
+    });
+    SetDisplayOpenedHook([] { Push(Quit()); });
+    EXPECT_EQ(DemoMain(), 0);
+    EXPECT_EQ(FakeMusic.starts + FakeMusic.plays, 0);
+    EXPECT_EQ(FakeMusic.shutdowns, 1);
+    EXPECT_FALSE(FakeMusic.shutdownMusicEnabled);
 }
 
 // A display that cannot be mended ends the show with one line and status
 // 0, the music shut down as at any end, instead of a frozen picture.
 TEST_F(ShowWindowTest, DisplayThatCannotBeMendedEndsTheShowWithOneLineAndStatusZero)
 {
-    EXPECT_EXIT(
-        {
-            SetDialogCreatedHook([](WindowHandle d) { PushClick(d, kStartButton); });
-            SetDisplayOpenedHook([] {
-                Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
-                FailSdlDisplayLocks(1 << 30);
-            });
-            const int status = DemoMain();
-            std::fprintf(stderr, "DemoMain returned %d\n", status);
-            std::exit(status);
-        },
-        testing::ExitedWithCode(0),
-        "zelvik: the display stopped taking frames and could not be made again: lock failure injected by a "
-        "test\n.*DemoMain returned 0");
-}
-
-// --- Pacing without vertical sync ---------------------------------------------------
-
-// Frames that come early are held to one per refresh period, in step (no
-// drift from the waits); a late frame goes out at once and the steps
-// continue from it; the first frame is never held.
-TEST(PacedFlip, OneFramePerPeriodWithoutDriftOrCatchingUp)
-{
-    constexpr uint64_t kPeriod = 1000;
-    EXPECT_EQ(PacedFlipTime(5000, 0, kPeriod), 5000u);
-    uint64_t previous = 5000;
-    for (int frame = 1; frame <= 10; ++frame) {  // drawing takes 300 units
-        const uint64_t when = PacedFlipTime(previous + 300, previous, kPeriod);
-        EXPECT_EQ(when, 5000u + kPeriod * static_cast<uint64_t>(frame));
-        previous = when;
-    }
-    EXPECT_EQ(PacedFlipTime(previous + 2500, previous, kPeriod), previous + 2500) << "late: at once";
-    EXPECT_EQ(PacedFlipTime(previous + kPeriod, previous, kPeriod), previous + kPeriod);
-    EXPECT_EQ(PacedFlipTime(100, 200, kPeriod), 100u) << "a clock that went back is not waited for";
+    SetDialogCreatedHook([](WindowHandle d) { PushClick(d, kStartButton); });
+    SetDisplayOpenedHook([] {
+        Push(WindowEvent(ShowWindowId(), SDL_WINDOWEVENT_FOCUS_GAINED));
+        FailSdlDisplayLocks(1 << 30);
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DemoMain(), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("zelvik: the display stopped taking frames and could not be made again: lock "
+                       "failure injected by a test\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(FakeMusic.shutdowns, 1);
 }

@@ -15,10 +15,11 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "fake_music.h"
-#include "program/demo_main.h"
-#include "platform/process.h"
-#include "platform/sdl_display.h"
-#include "options_dialog.h"
+#include "platform/display/sdl_display.h"
+#include "platform/display/sdl_display_testing.h"
+#include "platform/process/process.h"
+#include "program/demo_main_testing.h"
+#include "program/options_dialog.h"
 #include "sdl_events.h"
 
 using namespace zelvik;
@@ -28,12 +29,14 @@ namespace {
 void PressStart(WindowHandle dialog) { OptionsDialogProc(dialog, WM_COMMAND, kStartButton, 0); }
 
 // Sets the stop signals to their defaults, as in a process started from a
-// terminal (a test runner may have left SIGINT ignored), and ends a child
-// that hangs instead of waiting for ever.
+// terminal (a test runner may have left SIGINT ignored), ends a child that
+// hangs instead of waiting for ever, and starts the program as main does.
 void ChildSetUp()
 {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
     alarm(20);
+    InitProgram();
+    UseDisplayBackend(&SdlDisplay);
 }
 
 class StopSignalTest : public ::testing::Test {
@@ -71,8 +74,7 @@ TEST_F(StopSignalTest, DuringTheShowEndItLikeEscape)
                 ChildSetUp();
                 SetDialogCreatedHook(PressStart);
                 SetDisplayOpenedHook([] { std::raise(SignalToRaise); });
-                DemoMain();
-                std::fprintf(stderr, "DemoMain returned\n");
+                std::exit(DemoMain());
             },
             testing::ExitedWithCode(0), "music calls: start=1 .* play=1 shutdown\\(1\\) screensaver=1");
     }
@@ -165,7 +167,7 @@ TEST_F(StopSignalTest, ShowClockRunsOnAcrossTheTickCountsWrap)
             Readings = 0;
             SetTickSource(CheckedTickSource);
             SetDialogCreatedHook(PressStart);
-            DemoMain();
+            std::exit(DemoMain());
         },
         testing::ExitedWithCode(0), "demo clock 100 after the wrap\n.*shutdown\\(1\\)");
 }

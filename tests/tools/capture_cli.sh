@@ -17,9 +17,23 @@ one_line_naming() {  # stderr is one line that names the argument
 
 check "help" 0 "$CAPTURE" --help
 for option in --seed --fps --until --at --png --format --surface --sheet --video --size --compact --lossless \
-  --music --rate --mono --no-music --bench; do
+  --music --rate --mono --no-music --bench --list-ranges; do
   expect "help describes $option" grep -q -- "$option" "$WORK/out"
 done
+
+# The script's ranges, which other tests read: from clock 0, each ending
+# where the next begins, the last open; a step's own clock within its range.
+check "list ranges" 0 "$CAPTURE" --list-ranges
+ranges_chain() {
+  awk -F'\t' '/^#/ { next }
+    { n++; if (n == 1 && $1 != 0) exit 1
+      if (n > 1 && $1 != end) exit 1
+      if ($3 > $1 || $5 == "") exit 1
+      if ($4 != "-") { k = split($4, own, ","); for (i = 1; i <= k; i++) if (own[i] < $1 || ($2 != "-" && own[i] >= $2)) exit 1 }
+      end = $2 }
+    END { exit !(n > 1 && end == "-") }' "$WORK/out"
+}
+expect "ranges follow each other from 0 to an open end" ranges_chain
 
 check "fps 0" 2 "$CAPTURE" --fps 0
 expect "fps 0 message" one_line_naming --fps
@@ -39,19 +53,21 @@ check "unknown option" 2 "$CAPTURE" --frobnicate
 expect "unknown option message" one_line_naming --frobnicate
 
 # Video and benchmark options: checked before anything is drawn.
-for size in 100 100x 0x0 321x240 320x241 7682x960 x960 native2; do
+for size in 100 22x 0x x 0x0 321x240 320x241 7682x960 x960 native2; do
   check "size $size" 2 "$CAPTURE" --video "$WORK/v.mp4" --size "$size"
   expect "size $size message" one_line_naming --size
 done
-check "rate 48000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 48000
+check "rate 32000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 32000
 expect "rate message" one_line_naming --rate
+check "chroma 422" 2 "$CAPTURE" --video "$WORK/v.mp4" --chroma 422
+expect "chroma message" one_line_naming --chroma
 check "unknown container" 2 "$CAPTURE" --video "$WORK/v.avi"
 expect "container message" one_line_naming v.avi
 check "lossless in mp4" 2 "$CAPTURE" --video "$WORK/v.mp4" --lossless
 expect "lossless message" one_line_naming --lossless
 check "compact and lossless" 2 "$CAPTURE" --video "$WORK/v.mkv" --lossless --compact
 expect "compact message" one_line_naming --compact
-for option in --size=640x480 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
+for option in --size=640x480 --chroma=444 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
   check "$option without --video" 2 "$CAPTURE" ${option/=/ }
   expect "$option without --video message" one_line_naming "${option%%=*}"
 done

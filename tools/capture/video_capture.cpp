@@ -17,10 +17,11 @@
 #include "display/display.h"
 #include "display/scaler.h"
 #include "driver/clock.h"
+#include "driver/report.h"
 #include "driver/stop_signals.h"
 #include "show/setup.h"
 #include "show/timeline.h"
-#include "platform/module_player.h"
+#include "platform/audio/module_renderer.h"
 #include "display/offscreen_display.h"
 
 namespace zelvik {
@@ -81,11 +82,30 @@ void ShowProgress(Progress& p, uint64_t done)
     const uint64_t filled = done * 20 / p.total;
     for (uint64_t i = 0; i < 20; ++i) bar[i] = i < filled ? '#' : '-';
     bar[20] = '\0';
-    std::fprintf(stderr, "%szelvik-capture: [%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64
-                         "  %.2fx real time  %s left%s",
-                 p.terminal ? "\r" : "", bar, done * 100 / p.total, done, p.total, speed,
-                 MinutesAndSeconds(left).c_str(), p.terminal ? "\033[K" : "\n");
-    if (p.terminal && done == p.total) std::fputc('\n', stderr);
+    // On a terminal the line is rewritten in place (and the rest of the old
+    // one cleared); elsewhere each report is a line of its own.
+    if (p.terminal) {
+        ReportProgress("[%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64 "  %.2fx real time  %s left\033[K",
+                       bar, done * 100 / p.total, done, p.total, speed, MinutesAndSeconds(left).c_str());
+        if (done == p.total) std::fputc('\n', stderr);
+    } else {
+        Report("[%s] %3" PRIu64 "%%  frame %" PRIu64 " of %" PRIu64 "  %.2fx real time  %s left", bar,
+               done * 100 / p.total, done, p.total, speed, MinutesAndSeconds(left).c_str());
+    }
+}
+
+// Each pixel of the canvas as an n x n block: rows of the source repeated
+// across into the first row of the block, which is then copied down.
+void RepeatPixels(const uint8_t* source, int32_t sourcePitch, uint8_t* out, int32_t n)
+{
+    const int32_t outPitch = kCanvasWidth * n * 4;
+    for (int32_t y = 0; y < kCanvasHeight; ++y) {
+        const uint8_t* in = source + static_cast<ptrdiff_t>(y) * sourcePitch;
+        uint8_t* row = out + static_cast<ptrdiff_t>(y) * n * outPitch;
+        for (int32_t x = 0; x < kCanvasWidth; ++x)
+            for (int32_t k = 0; k < n; ++k) std::memcpy(row + (x * n + k) * 4, in + x * 4, 4);
+        for (int32_t k = 1; k < n; ++k) std::memcpy(row + k * outPitch, row, static_cast<size_t>(outPitch));
+    }
 }
 
 Outcome Fail(const std::string& path, const std::string& why)
@@ -124,21 +144,24 @@ Outcome RunVideoCapture(const VideoJob& job)
     if (!OpenSurface()) return Outcome{1, kNoSurface};
     held.displayOpen = true;
 
-    std::vector<uint8_t> frame;  // the scaled frame, when not native
+    std::vector<uint8_t> frame;  // the scaled frame, when not the canvas's own pixels
     VideoSettings settings;
     settings.path = job.path;
     settings.fps = job.fps;
     settings.lossless = job.lossless;
+    settings.chroma444 = job.chroma444;
     settings.compact = job.compact;
     settings.audio = job.music;
     settings.rate = job.rate;
     settings.channels = static_cast<int32_t>(channels);
-    if (job.native) {
-        // The canvas's own pixels, each 1.2 times as tall as wide: 4:3.
-        settings.width = kCanvasWidth;
-        settings.height = kCanvasHeight;
+    if (job.multiple > 0) {
+        // Each pixel 1.2 times as tall as wide, so the picture shows at 4:3.
+        settings.width = kCanvasWidth * job.multiple;
+        settings.height = kCanvasHeight * job.multiple;
         settings.aspectNum = 5;
         settings.aspectDen = 6;
+        if (job.multiple > 1)
+            frame.resize(static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     } else {
         settings.width = job.width;
         settings.height = job.height;
@@ -167,8 +190,11 @@ Outcome RunVideoCapture(const VideoJob& job)
         if (!PresentFrame(TrueColourFrame)) return Fail(job.path, "cannot present the frame");
         const uint8_t* surface = OffscreenSurfacePixels();
         const int32_t pitch = OffscreenSurfacePitch();
-        if (job.native) {
+        if (job.multiple == 1) {
             failure = WriteVideoPicture(surface, pitch);
+        } else if (job.multiple > 1) {
+            RepeatPixels(surface, pitch, frame.data(), job.multiple);
+            failure = WriteVideoPicture(frame.data(), settings.width * 4);
         } else {
             const ScalerTarget target{frame.data(), job.width, job.height, job.width * 4};
             ScalePicture(ScalerSource{surface, kCanvasWidth, kCanvasHeight, pitch}, target);

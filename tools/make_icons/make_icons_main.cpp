@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/png_writer.h"
+#include "shared/png_writer.h"
 #include "icon.h"
 
 using namespace make_sheet;

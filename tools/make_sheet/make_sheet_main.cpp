@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "canvas/sheet_layout.h"
 #include "panels.h"
 #include "quantise.h"
@@ -22,8 +23,8 @@ using namespace make_sheet;
 
 namespace {
 
-constexpr int kSheetWidth = 320;
-constexpr int kSheetHeight = 200;
+constexpr int kSheetWidth = zelvik::kCanvasWidth;
+constexpr int kSheetHeight = zelvik::kCanvasHeight;
 constexpr int kPictureColours = 128;
 constexpr uint8_t kKey = 255;
 
@@ -32,51 +33,17 @@ struct Placement {
     zelvik::SheetRect place;
 };
 
-void Put16(std::vector<uint8_t>& b, uint32_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& b, uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
-
-// The classic layout: 14-byte file header, 40-byte info header, 256-entry
-// colour table (blue, green, red, 0), rows bottom-up from offset 1078.
+// The classic layout (rows bottom-up from offset 1078) with every entry of
+// the 256-colour table counted as used.
 std::vector<uint8_t> EncodeBmp(const std::vector<uint8_t>& sheet, const std::vector<Colour>& table)
 {
-    constexpr uint32_t kRowOffset = 14 + 40 + 4 * 256;
-    constexpr uint32_t kImageBytes = kSheetWidth * kSheetHeight;
-    std::vector<uint8_t> b;
-    b.reserve(kRowOffset + kImageBytes);
-    b.push_back('B');
-    b.push_back('M');
-    Put32(b, kRowOffset + kImageBytes);
-    Put32(b, 0);
-    Put32(b, kRowOffset);
-    Put32(b, 40);
-    Put32(b, kSheetWidth);
-    Put32(b, kSheetHeight);
-    Put16(b, 1);
-    Put16(b, 8);
-    Put32(b, 0);
-    Put32(b, kImageBytes);
-    Put32(b, 2835);  // 72 dots per inch
-    Put32(b, 2835);
-    Put32(b, 256);
-    Put32(b, 0);
-    for (const Colour& c : table) {
-        b.push_back(static_cast<uint8_t>(c.b));
-        b.push_back(static_cast<uint8_t>(c.g));
-        b.push_back(static_cast<uint8_t>(c.r));
-        b.push_back(0);
-    }
-    for (int row = kSheetHeight - 1; row >= 0; --row)
-        b.insert(b.end(), sheet.begin() + row * kSheetWidth, sheet.begin() + (row + 1) * kSheetWidth);
-    return b;
+    std::vector<uint32_t> colours;
+    for (const Colour& c : table)
+        colours.push_back(static_cast<uint32_t>(static_cast<uint8_t>(c.r)) << 16 |
+                          static_cast<uint32_t>(static_cast<uint8_t>(c.g)) << 8 | static_cast<uint8_t>(c.b));
+    bmp::Fields fields;
+    fields.coloursUsed = 256;
+    return bmp::Encode(fields, colours, bmp::BottomUp(sheet.data()));
 }
 
 }  // namespace

@@ -31,13 +31,6 @@ void SetPixel(Picture& p, int x, int y, Colour c)
     p.opaque[x + p.width * y] = 1;
 }
 
-void Overlay(Picture& base, const Picture& top, int x, int y)
-{
-    for (int j = 0; j < top.height; ++j)
-        for (int i = 0; i < top.width; ++i)
-            if (top.opaque[i + top.width * j]) SetPixel(base, x + i, y + j, top.colour[i + top.width * j]);
-}
-
 Mask MakeMask(int width, int height)
 {
     Mask m;

@@ -88,9 +88,6 @@ void Render(Picture& p, int n, Shade shade)
         }
 }
 
-// Copies the opaque pixels of `top` onto `base` at (x, y).
-void Overlay(Picture& base, const Picture& top, int x, int y);
-
 // A mask of booleans the size of a picture, for lettering and outlines.
 struct Mask {
     int width = 0;

@@ -18,14 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "canvas/sheet_layout.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 200;
+constexpr int kWidth = zelvik::kCanvasWidth;
+constexpr int kHeight = zelvik::kCanvasHeight;
 constexpr int kOwnColours = 127;
 constexpr uint8_t kKeyIndex = 255;
 
@@ -86,18 +87,6 @@ bool ReadThroughConvert(const char* picture, std::vector<uint8_t>* rgb)
     return true;
 }
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -127,29 +116,10 @@ int main(int argc, char** argv)
     }
     indices[zelvik::kKeyColourOffset] = kKeyIndex;
 
-    const uint32_t rowOffset = 14 + 40 + 4 * 256;
-    std::vector<uint8_t> file(rowOffset + kWidth * kHeight, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    Put32(file, 2, static_cast<uint32_t>(file.size()));
-    Put32(file, 10, rowOffset);
-    Put32(file, 14, 40);
-    Put32(file, 18, kWidth);
-    Put32(file, 22, kHeight);
-    Put16(file, 26, 1);
-    Put16(file, 28, 8);
-    Put32(file, 34, kWidth * kHeight);
-    Put32(file, 38, 2835);
-    Put32(file, 42, 2835);
-    for (size_t k = 0; k < colours.size(); ++k) {
-        file[54 + 4 * k] = static_cast<uint8_t>(colours[k]);            // blue
-        file[54 + 4 * k + 1] = static_cast<uint8_t>(colours[k] >> 8);   // green
-        file[54 + 4 * k + 2] = static_cast<uint8_t>(colours[k] >> 16);  // red
-    }
-    file[54 + 4 * kKeyIndex] = 255;  // the key: magenta, never seen
-    file[54 + 4 * kKeyIndex + 2] = 255;
-    for (int r = 0; r < kHeight; ++r)
-        std::memcpy(&file[rowOffset + kWidth * (kHeight - 1 - r)], &indices[kWidth * r], kWidth);
+    std::vector<uint32_t> table = colours;
+    table.resize(256, 0);
+    table[kKeyIndex] = 0xFF00FF;  // the key: magenta, never seen
+    const std::vector<uint8_t> file = bmp::Encode(bmp::Fields{}, table, bmp::BottomUp(indices.data()));
 
     // Written beside the target and renamed, so a failure leaves no half file.
     const std::string part = std::string(argv[2]) + ".part";
@@ -165,7 +135,7 @@ int main(int argc, char** argv)
         std::remove(part.c_str());
         return 1;
     }
-    std::printf("%s: 320x200, %zu colours, key index 255 at (%d, %d)\n", argv[2], colours.size(),
+    std::printf("%s: %dx%d, %zu colours, key index 255 at (%d, %d)\n", argv[2], kWidth, kHeight, colours.size(),
                 zelvik::kKeyColourX, zelvik::kKeyColourY);
     return 0;
 }

@@ -1,0 +1,9 @@
+#include "platform/files/executable_path.h"
+
+namespace zelvik {
+
+// A page has no executable on disk: its data files are put into the working
+// folder by the page before the program starts.
+std::string ExecutablePath() { return {}; }
+
+}  // namespace zelvik

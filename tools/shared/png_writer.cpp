@@ -1,0 +1,121 @@
+#include "shared/png_writer.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace zelvik {
+
+namespace {
+
+struct PngFailure {
+    FILE* file = nullptr;
+    std::string reason;
+};
+
+void OnPngError(png_structp png, png_const_charp message)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
+    failure->reason = message;
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Writes through stdio, keeping the system's reason when a write fails
+// (a full disk, a file size limit) instead of libpng's bare "Write Error".
+void WritePngBytes(png_structp png, png_bytep data, size_t length)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, length, failure->file) != length) {
+        failure->reason = std::strerror(errno);
+        png_longjmp(png, 1);
+    }
+}
+
+void FlushPngBytes(png_structp png)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
+    if (std::fflush(failure->file) != 0) {
+        failure->reason = std::strerror(errno);
+        png_longjmp(png, 1);
+    }
+}
+
+// Writes height rows (`pitch` bytes apart) as an 8-bit PNG of
+// the given colour type, with an optional colour table.
+std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
+                     size_t pitch, int colourType, const png_color* table, int tableSize)
+{
+    const std::string temporary = path + ".part";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) return std::strerror(errno);
+
+    PngFailure failure;
+    failure.file = file;
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, OnPngError, OnPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (png == nullptr || info == nullptr) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        std::remove(temporary.c_str());
+        return "out of memory";
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        std::remove(temporary.c_str());
+        return failure.reason.empty() ? "write failed" : failure.reason;
+    }
+
+    png_set_write_fn(png, &failure, WritePngBytes, FlushPngBytes);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (table != nullptr) png_set_PLTE(png, info, table, tableSize);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * pitch));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+
+    const bool flushed = std::fflush(file) == 0;
+    const int savedErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!flushed || !closed) {
+        std::remove(temporary.c_str());
+        return std::strerror(flushed ? errno : savedErrno);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return reason;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int32_t width,
+                            int32_t height, const int32_t* red, const int32_t* green,
+                            const int32_t* blue)
+{
+    png_color table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i].red = static_cast<png_byte>(red[i]);
+        table[i].green = static_cast<png_byte>(green[i]);
+        table[i].blue = static_cast<png_byte>(blue[i]);
+    }
+    return WritePng(path, pixels, width, height, static_cast<size_t>(width), PNG_COLOR_TYPE_PALETTE,
+                    table, 256);
+}
+
+std::string WriteRgbaPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height)
+{
+    return WritePng(path, pixels, width, height, static_cast<size_t>(width) * 4, PNG_COLOR_TYPE_RGBA,
+                    nullptr, 0);
+}
+
+}  // namespace zelvik
