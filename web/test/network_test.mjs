@@ -49,6 +49,9 @@ const kCompressible = /^(text\/|application\/wasm|font\/|image\/bmp)/;
 // does not compress), and the type it sends the module with.
 const kServers = { plain: [], gzip: ['gzip'], 'br+gzip': ['br', 'gzip'] };
 const serving = { encodings: kServers['br+gzip'], wasmType: kTypes['.wasm'] };
+
+// A static server for the site folder only, on the loopback address,
+// answering as `serving` says.
 function serve(root) {
   const server = createServer(async (request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
