@@ -266,19 +266,7 @@ async function checkShow(page) {
   // 4:3 picture centred in the canvas's drawing.
   await page.waitForFunction(() => window.zelvik.demoClock() >= 150, { timeout: 15000, polling: 50 });
   await screenshot(page, 'intro');
-  const where = await page.evaluate(() => {
-    const canvas = document.getElementById('canvas');
-    const box = canvas.getBoundingClientRect();
-    // object-fit: contain of the drawing inside the element's box
-    const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-    const drawnW = canvas.width * scale;
-    const drawnH = canvas.height * scale;
-    const left = box.left + (box.width - drawnW) / 2;
-    const top = box.top + (box.height - drawnH) / 2;
-    const pictureW = Math.min(drawnW, (drawnH * 4) / 3);
-    const pictureH = (pictureW * 3) / 4;
-    return { x: left + (drawnW - pictureW) / 2, y: top + (drawnH - pictureH) / 2, w: pictureW, h: pictureH };
-  });
+  const where = await pictureBox(page);
   const at = (x, y) => ({ x: Math.round(where.x + (x * where.w) / 320), y: Math.round(where.y + (y * where.h) / 200) });
   const centre = at(280, 140);
   const square = await pixels(page, { x: centre.x - 2, y: centre.y - 2, width: 4, height: 4 });

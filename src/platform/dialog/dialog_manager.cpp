@@ -2,6 +2,7 @@
 // keyboard and mouse input, the modal loop, creation and destruction.
 #include "platform/dialog/dialog_internal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -346,6 +347,14 @@ static void FreeDialog(Window* window)
     delete window;
 }
 
+// The drawing's size relative to 96 dpi, and the width of a classic
+// 1-pixel line at that size.
+static void SetUiScale(Dialog* d, float scale)
+{
+    d->uiScale = scale;
+    d->unit = std::max(1, static_cast<int32_t>(std::lround(scale)));
+}
+
 // On a high-density screen a window has more pixels than coordinates; the
 // dialog is drawn at the pixels' own resolution. A hidden probe window
 // tells the ratio before the dialog's own window is made. False when no
@@ -362,12 +371,30 @@ static bool MeasureScale(Dialog* d)
     // A high-density drawable already carries the desktop's scale; on one
     // with a pixel per point the desktop's own setting says how large.
     const float override = ScaleOverride();
-    d->uiScale = override > 0.0f ? override
-                 : d->pixelsPerPoint > 1.0f ? d->pixelsPerPoint
-                                            : DesktopScale(probe);
+    SetUiScale(d, override > 0.0f            ? override
+                  : d->pixelsPerPoint > 1.0f ? d->pixelsPerPoint
+                                             : DesktopScale(probe));
     SDL_DestroyWindow(probe);
-    d->unit = static_cast<int32_t>(std::lround(d->uiScale));
-    if (d->unit < 1) d->unit = 1;
+    return true;
+}
+
+// The dialog's font at its scale, and the template laid out in the dialog
+// units that font gives; false when the font cannot be opened.
+static bool OpenFontAndLayOut(Dialog* d, const char* fontFile, DialogLayout* layout)
+{
+    const DialogTemplate* t = d->dialogTemplate;
+    const unsigned dpi = static_cast<unsigned>(std::lround(96.0f * d->uiScale));
+    d->font = TTF_OpenFontDPI(fontFile, t->pointSize, dpi, dpi);
+    if (d->font == nullptr) return false;
+    // The average character width as the window system measures it: the
+    // 52 letters' extent, halved twice with rounding.
+    int32_t lettersW = 0, lettersH = 0;
+    TTF_SizeUTF8(d->font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &lettersW, &lettersH);
+    d->base = DialogBaseUnits{(lettersW / 26 + 1) / 2, TTF_FontHeight(d->font)};
+    *layout = LayoutDialog(*t, d->base);
+    d->clientW = layout->window.w;
+    d->clientH = layout->window.h;
+    d->itemCount = layout->itemCount;
     return true;
 }
 
@@ -418,25 +445,27 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
         return nullptr;
     }
 
-    const unsigned dpi = static_cast<unsigned>(std::lround(96.0f * d->uiScale));
-    d->font = TTF_OpenFontDPI(fontFile, t->pointSize, dpi, dpi);
-    if (d->font == nullptr) {
+    DialogLayout layout{};
+    if (!OpenFontAndLayOut(d, fontFile, &layout)) {
         FreeDialog(window);
         return nullptr;
     }
-    // The average character width as the window system measures it: the
-    // 52 letters' extent, halved twice with rounding.
-    int32_t lettersW = 0, lettersH = 0;
-    TTF_SizeUTF8(d->font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &lettersW, &lettersH);
-    d->base = DialogBaseUnits{(lettersW / 26 + 1) / 2, TTF_FontHeight(d->font)};
-
-    const DialogLayout layout = LayoutDialog(*t, d->base);
-    d->clientW = layout.window.w;
-    d->clientH = layout.window.h;
-    d->itemCount = layout.itemCount;
+    // Where the place it is shown wants the dialog larger (a page on a
+    // touch screen), the font is opened again at that scale and the dialog
+    // laid out again, so that it is still drawn at the screen's density.
+    const float s = d->pixelsPerPoint;
+    const float zoom = DialogZoom(static_cast<float>(layout.window.w) / s, static_cast<float>(layout.window.h) / s);
+    if (zoom > 1.0f) {
+        TTF_CloseFont(d->font);
+        d->font = nullptr;
+        SetUiScale(d, d->uiScale * zoom);
+        if (!OpenFontAndLayOut(d, fontFile, &layout)) {
+            FreeDialog(window);
+            return nullptr;
+        }
+    }
     // The window is made at its final place and size (a hidden window is not
     // reliably moved before it is first shown).
-    const float s = d->pixelsPerPoint;
     window->sdlWindow = SDL_CreateWindow(
         t->caption, static_cast<int>(layout.window.x / s), static_cast<int>(layout.window.y / s),
         static_cast<int>(std::ceil(d->clientW / s)), static_cast<int>(std::ceil(d->clientH / s)),
