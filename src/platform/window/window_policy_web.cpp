@@ -25,8 +25,7 @@ EM_JS(double, FitDialogToPage, (double width, double height), {
   canvas.style.removeProperty('height');
   if (!window.matchMedia || !matchMedia('(pointer: coarse)').matches) return 1;
   const area = canvas.parentElement || document.body;
-  const margin = 8;
-  const zoom = Math.min((area.clientWidth - margin) / width, (area.clientHeight - margin) / height, 4);
+  const zoom = Math.min(area.clientWidth / width, area.clientHeight / height, 4);
   return zoom > 1 ? zoom : 1;
 });
 // clang-format on
