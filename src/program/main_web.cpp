@@ -75,16 +75,13 @@ void DialogStep()
     }
 }
 
-void ShowStepInPage()
-{
-    if (!ShowStep()) EndShow();
-}
-
 void Step()
 {
     switch (CurrentStage) {
     case kDialog: DialogStep(); break;
-    case kShow: ShowStepInPage(); break;
+    case kShow:
+        if (!ShowStep()) EndShow();
+        break;
     default: break;
     }
 }

@@ -200,19 +200,54 @@ static void MoveGroupFocus(WindowHandle window, int32_t step)
     }
 }
 
-static int32_t HitTest(const Dialog* d, int32_t x, int32_t y)
-{
-    for (int32_t i = 0; i < d->itemCount; ++i) {
-        const PixelRect& r = d->items[i].rect;
-        if (IsVisible(d->items[i]) && x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h)
-            return i;
-    }
-    return -1;
-}
-
 static bool Inside(const PixelRect& r, int32_t x, int32_t y)
 {
     return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+}
+
+// A finger needs a larger target than a pointer: the size phone guidelines
+// give, in window coordinates (CSS pixels in a page).
+constexpr float kTouchTargetPoints = 44.0f;
+
+// How far (in drawable pixels, 0 inside) the point is from control i.
+static int64_t DistanceTo(const Dialog* d, int32_t i, int32_t x, int32_t y)
+{
+    const PixelRect& r = d->items[i].rect;
+    const int64_t dx = x < r.x ? r.x - x : x >= r.x + r.w ? x - (r.x + r.w - 1) : 0;
+    const int64_t dy = y < r.y ? r.y - y : y >= r.y + r.h ? y - (r.y + r.h - 1) : 0;
+    return dx * dx + dy * dy;
+}
+
+// Whether a touch at (x, y) is on control i: inside it, or within as much
+// as the control falls short of the touch target size on each side, and
+// nearer to it than to any other control (so that targets of neighbours
+// never overlap). A control between others thus gains only where there is
+// room: the space around the dialog's edges and between groups.
+static bool OnTouchTarget(const Dialog* d, int32_t i, int32_t x, int32_t y)
+{
+    const PixelRect& r = d->items[i].rect;
+    const int32_t least = static_cast<int32_t>(std::lround(kTouchTargetPoints * d->pixelsPerPoint));
+    const int32_t growX = std::max(0, least - r.w);
+    const int32_t growY = std::max(0, least - r.h);
+    if (!Inside(PixelRect{r.x - growX, r.y - growY, r.w + 2 * growX, r.h + 2 * growY}, x, y)) return false;
+    const int64_t distance = DistanceTo(d, i, x, y);
+    for (int32_t j = 0; j < d->itemCount; ++j)
+        if (j != i && IsVisible(d->items[j]) && DistanceTo(d, j, x, y) < distance) return false;
+    return true;
+}
+
+// Whether a press or release at (x, y) is on control i; `touch` for one
+// that SDL made from a finger.
+static bool OnControl(const Dialog* d, int32_t i, int32_t x, int32_t y, bool touch)
+{
+    return touch ? OnTouchTarget(d, i, x, y) : Inside(d->items[i].rect, x, y);
+}
+
+static int32_t HitTest(const Dialog* d, int32_t x, int32_t y, bool touch)
+{
+    for (int32_t i = 0; i < d->itemCount; ++i)
+        if (IsVisible(d->items[i]) && OnControl(d, i, x, y, touch)) return i;
+    return -1;
 }
 
 bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
@@ -233,7 +268,7 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
         return true;
     case SDL_MOUSEBUTTONDOWN: {
         if (e.button.windowID != ownId || e.button.button != SDL_BUTTON_LEFT) return false;
-        const int32_t hit = HitTest(d, scaled(e.button.x), scaled(e.button.y));
+        const int32_t hit = HitTest(d, scaled(e.button.x), scaled(e.button.y), e.button.which == SDL_TOUCH_MOUSEID);
         if (hit >= 0) {
             SetFocusIndex(d, hit);
             d->capture = hit;
@@ -245,7 +280,8 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
     case SDL_MOUSEMOTION:
         if (e.motion.windowID != ownId) return false;
         if (d->capture >= 0) {
-            const bool inside = Inside(d->items[d->capture].rect, scaled(e.motion.x), scaled(e.motion.y));
+            const bool inside = OnControl(d, d->capture, scaled(e.motion.x), scaled(e.motion.y),
+                                          e.motion.which == SDL_TOUCH_MOUSEID);
             if (inside != d->captureInside) d->dirty = true;
             d->captureInside = inside;
         }
@@ -256,7 +292,8 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
         d->capture = -1;
         d->dirty = true;
         // A click is a press and a release on the same control.
-        if (held >= 0 && Inside(d->items[held].rect, scaled(e.button.x), scaled(e.button.y)))
+        if (held >= 0 &&
+            OnControl(d, held, scaled(e.button.x), scaled(e.button.y), e.button.which == SDL_TOUCH_MOUSEID))
             SendCommand(window, d->items[held].id);
         return true;
     }
