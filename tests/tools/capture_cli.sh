@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command-line contract of zelvik-capture: options, exit statuses,
-# output files, determinism.
+# output files, determinism; and the README's pictures, still as it draws
+# them.
 # Usage: capture_cli.sh PATH-TO-zelvik-capture PATH-TO-scene1.bmp
 set -uo pipefail
 
@@ -52,19 +53,21 @@ check "unknown option" 2 "$CAPTURE" --frobnicate
 expect "unknown option message" one_line_naming --frobnicate
 
 # Video and benchmark options: checked before anything is drawn.
-for size in 100 100x 0x0 321x240 320x241 7682x960 x960 native2; do
+for size in 100 22x 0x x 0x0 321x240 320x241 7682x960 x960 native2; do
   check "size $size" 2 "$CAPTURE" --video "$WORK/v.mp4" --size "$size"
   expect "size $size message" one_line_naming --size
 done
-check "rate 48000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 48000
+check "rate 32000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 32000
 expect "rate message" one_line_naming --rate
+check "chroma 422" 2 "$CAPTURE" --video "$WORK/v.mp4" --chroma 422
+expect "chroma message" one_line_naming --chroma
 check "unknown container" 2 "$CAPTURE" --video "$WORK/v.avi"
 expect "container message" one_line_naming v.avi
 check "lossless in mp4" 2 "$CAPTURE" --video "$WORK/v.mp4" --lossless
 expect "lossless message" one_line_naming --lossless
 check "compact and lossless" 2 "$CAPTURE" --video "$WORK/v.mkv" --lossless --compact
 expect "compact message" one_line_naming --compact
-for option in --size=640x480 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
+for option in --size=640x480 --chroma=444 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
   check "$option without --video" 2 "$CAPTURE" ${option/=/ }
   expect "$option without --video message" one_line_naming "${option%%=*}"
 done
@@ -107,5 +110,17 @@ expect "shared clock written once" test "$(ls "$WORK/e")" = "clock_000007.png"
 
 check "missing sheet still renders" 0 "$CAPTURE" --at 0 --png "$WORK/f" --sheet "$WORK/nope.bmp"
 expect "missing sheet reported" grep -q "nope.bmp: not found" "$WORK/err"
+
+# The README's pictures (docs/pictures/clock_NNNNNN.png) are this tool's
+# frames at the default seed and rate: each must still be what it draws.
+PICTURES="$(dirname "${BASH_SOURCE[0]}")/../../docs/pictures"
+clocks=$(find "$PICTURES" -name 'clock_*.png' -printf '%f\n' | sed -E 's/clock_0*([0-9]+)\.png/\1/' | sort -n |
+  paste -sd,)
+expect "docs/pictures holds the README's pictures" test -n "$clocks"
+check "the README's pictures drawn again" 0 "$CAPTURE" --at "${clocks:-0}" --png "$WORK/pictures" --sheet "$SHEET"
+for picture in "$PICTURES"/clock_*.png; do
+  expect "docs/pictures/$(basename "$picture") is what the tool draws today" \
+    cmp -s "$picture" "$WORK/pictures/$(basename "$picture")"
+done
 
 finish
