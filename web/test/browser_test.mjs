@@ -612,7 +612,6 @@ async function checkPhone(browser) {
       await waitForStage(page, 'dialog');
       say('a tap on the picture brought the options back');
       page.removeAllListeners();
-      await page.close();
     }
   } finally {
     await context.close();
