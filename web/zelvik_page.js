@@ -134,7 +134,11 @@
   }
   function leaveFullScreen() {
     if (!fullScreenElement()) return;
-    if (screen.orientation && screen.orientation.unlock) screen.orientation.unlock();
+    try {
+      if (screen.orientation && screen.orientation.unlock) screen.orientation.unlock();
+    } catch (error) {
+      // Nothing was locked.
+    }
     const exit = document.exitFullscreen || document.webkitExitFullscreen;
     if (exit) Promise.resolve(exit.call(document)).catch(() => {});
   }

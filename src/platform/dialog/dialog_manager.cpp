@@ -209,7 +209,8 @@ static bool Inside(const PixelRect& r, int32_t x, int32_t y)
 // give, in window coordinates (CSS pixels in a page).
 constexpr float kTouchTargetPoints = 44.0f;
 
-// How far (in drawable pixels, 0 inside) the point is from control i.
+// The square of the distance (in drawable pixels, 0 inside) from the
+// point to control i.
 static int64_t DistanceTo(const Dialog* d, int32_t i, int32_t x, int32_t y)
 {
     const PixelRect& r = d->items[i].rect;
