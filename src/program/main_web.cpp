@@ -37,6 +37,11 @@ void OpenOptions()
         CurrentStage = kEnded;
         return;
     }
+    // The dialog's renderer, made without vertical sync, has put the page's
+    // loop on timers, as fast as they run; it goes back to one step per
+    // animation frame, for the dialog and for the show after it, whose
+    // frames then keep to the screen's refresh.
+    emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
     CurrentStage = kDialog;
 }
 

@@ -97,11 +97,6 @@ int Open(const char*, int32_t width, int32_t height)
     Width = width;
     Height = height;
     Pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    // One step, and so one frame, per animation frame of the browser:
-    // presenting keeps to the screen's refresh as a vertical sync would. The
-    // dialog's renderer, made without vertical sync, leaves the page's loop
-    // on timers, as fast as they run.
-    emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
     Handle = AttachWindowHandle(nullptr);
     StartPageInput(Handle);
     return 1;
@@ -137,8 +132,8 @@ void Flip()
     PutPicture(reinterpret_cast<const uint8_t*>(Pixels.data()), Width, Height);
 }
 
-// A page never sleeps: the browser calls one step per animation frame and
-// sends none while the page is hidden.
+// A page never sleeps: the browser calls one step per animation frame
+// (main_web.cpp) and sends none while the page is hidden.
 void SleepFor(uint32_t) {}
 
 void SetScreenSaver(int enabled) { KeepScreenAwake(enabled ? 0 : 1); }
