@@ -182,13 +182,15 @@ async function inFirefox(pulseServer, withFrames) {
   });
 }
 
+// Debian's chromium over the DevTools protocol, with the browser's own
+// autoplay policy: the click on Start is what lets the page play sound.
 async function inChromium() {
   await inBrowser('chromium', {
     executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
     args: [
       '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--autoplay-policy=no-user-gesture-required', '--window-size=800,600',
+      '--window-size=800,600',
     ],
   }, async (browser) => {
     const page = await browser.newPage();
