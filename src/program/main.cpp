@@ -56,7 +56,8 @@ int main(int argc, char** argv)
         const bool version = std::strcmp(argv[1], "--version") == 0;
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         if (argc == 2 && version) {
-            zelvik::WriteStandardOutput((std::string(zelvik::kProgramName) + " " + ZELVIK_VERSION + "\n").c_str());
+            const std::string text = std::string(zelvik::kProgramName) + " " + ZELVIK_VERSION + "\n";
+            zelvik::WriteStandardOutput(text.c_str());
             return zelvik::FinishMessageOutput(0);
         }
         if (argc == 2 && help) {

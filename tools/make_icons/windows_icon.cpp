@@ -52,7 +52,8 @@ std::vector<uint8_t> IconBitmap(const IconImage& image)
     for (uint32_t row = size; row-- > 0;) {
         std::vector<uint8_t> mask(maskPitch, 0);
         for (uint32_t x = 0; x < size; ++x)
-            if (image.rgba[(static_cast<size_t>(row) * size + x) * 4 + 3] == 0) mask[x / 8] |= 0x80 >> (x % 8);
+            if (image.rgba[(static_cast<size_t>(row) * size + x) * 4 + 3] == 0)
+                mask[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
         out.insert(out.end(), mask.begin(), mask.end());
     }
     return out;
@@ -69,7 +70,8 @@ std::string WriteWindowsIcon(const std::string& path, const std::vector<IconImag
             continue;
         }
         stored.emplace_back();
-        const std::string failure = zelvik::EncodeRgbaPng(&stored.back(), image.rgba.data(), image.size, image.size);
+        const std::string failure =
+            zelvik::EncodeRgbaPng(&stored.back(), image.rgba.data(), image.size, image.size);
         if (!failure.empty()) return failure;
     }
 

@@ -62,8 +62,8 @@ void ShowExecutableIcon(HWND dialog)
     if (length == 0 || length == MAX_PATH) return;
     HICON& largeIcon = DialogIcons[0];
     HICON& smallIcon = DialogIcons[1];
-    if (ExtractIconExW(path, 0, &largeIcon, &smallIcon, 1) == 0 || largeIcon == nullptr || smallIcon == nullptr)
-        return;
+    ExtractIconExW(path, 0, &largeIcon, &smallIcon, 1);
+    if (largeIcon == nullptr || smallIcon == nullptr) return;
     SetWindowLongPtrW(dialog, GWL_STYLE, GetWindowLongPtrW(dialog, GWL_STYLE) | WS_SYSMENU);
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));

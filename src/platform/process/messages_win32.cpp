@@ -43,9 +43,9 @@ const char* Title = "";
 // UTF-16; else the C runtime's stream, when the program was given a file or
 // pipe for it; else nowhere but the message box.
 struct Stream {
-    HANDLE console = INVALID_HANDLE_VALUE;
-    bool open = false;
-    FILE* runtime = nullptr;
+    HANDLE console = INVALID_HANDLE_VALUE;  // a console to write to
+    bool open = false;                      // whether the stream goes anywhere
+    FILE* runtime = nullptr;                // stderr or stdout
 };
 Stream Error;
 Stream Output;
