@@ -52,8 +52,8 @@ configure_native_build() {
 
 # Where the build in folder $1 put $2 (a name of its paths.txt, which CMake
 # writes: zelvik, zelvik-capture, sheet_from_picture, zelvik_bench, data,
-# fuzz_sprite_sheet, fuzz_module, fuzz_seeds; in the Windows build zelvik,
-# zip, zelvik_tests).
+# icons, windows_icon, fuzz_sprite_sheet, fuzz_module, fuzz_seeds; in the
+# Windows build zelvik, zip, zelvik_tests).
 build_path() {
   local file="$1/paths.txt" line
   [[ -f "$file" ]] || die "$1 is not configured (no paths.txt)"

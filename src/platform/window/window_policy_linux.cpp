@@ -173,4 +173,6 @@ float DesktopScaleSetting(SDL_Window* window)
     return 0.0f;
 }
 
+float DialogZoom(float, float) { return 1.0f; }
+
 }  // namespace zelvik
