@@ -294,7 +294,11 @@ const server = await serve(siteDir);
 const origin = `http://127.0.0.1:${server.address().port}`;
 try {
   await withChromiumPage([], async (page) => {
+    // Every load comes from the server: neither the browser's cache nor the
+    // site's service worker (which keeps the site after a first visit)
+    // answers.
     await page.setCacheEnabled(false);
+    await page.setBypassServiceWorker(true);
     page.on('pageerror', (error) => fail(`uncaught in the page: ${error.message}`));
     page.on('console', (message) => {
       if (message.type() === 'error') fail(`console error: ${message.text()}`);
