@@ -8,7 +8,14 @@
 // leaves it (web/zelvik_page.js). Exit leaves the page idle.
 //
 // The page reads three things from the module: ZelvikStage() (0 loading,
-// 1 dialog, 2 show, 3 ended), ZelvikDemoClock() and ZelvikFrameCount().
+// 1 dialog, 2 show, 3 ended, 4 waiting for data files), ZelvikDemoClock()
+// and ZelvikFrameCount().
+//
+// The page starts the program as soon as the dialog can be drawn and
+// fetches the sprite sheet and the music meanwhile; it says through
+// ZelvikDataFileSettled when each is in its place (or could not be had).
+// A Start pressed before the files the show will read are settled waits
+// for them, and the show then starts as it would have at once.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -23,9 +30,14 @@
 namespace zelvik {
 namespace {
 
-enum Stage : int { kLoading = 0, kDialog = 1, kShow = 2, kEnded = 3 };
+enum Stage : int { kLoading = 0, kDialog = 1, kShow = 2, kEnded = 3, kWaiting = 4 };
+
+// The data files the page fetches after the program starts, as bits.
+enum DataFile : int { kSheetData = 1, kMusicData = 2 };
 
 Stage CurrentStage = kLoading;
+// The data files the page has not yet settled.
+int PendingData = kSheetData | kMusicData;
 WindowHandle Options;
 
 void OpenOptions()
@@ -66,6 +78,14 @@ void EndShow()
     OpenOptions();
 }
 
+// The files the show reads at its start are settled: the sheet, and the
+// music when it is to play.
+bool ShowDataSettled()
+{
+    const int needed = kSheetData | (MusicEnabled ? kMusicData : 0);
+    return (PendingData & needed) == 0;
+}
+
 void DialogStep()
 {
     PumpDialog(Options);
@@ -73,7 +93,11 @@ void DialogStep()
     DestroyDialog(Options);
     Options = nullptr;
     if (StartRequested) {
-        BeginShow();
+        if (ShowDataSettled()) {
+            BeginShow();
+        } else {
+            CurrentStage = kWaiting;
+        }
     } else {
         Report("Exit pressed: reload the page to see the options again");
         CurrentStage = kEnded;
@@ -87,6 +111,9 @@ void Step()
     case kShow:
         if (!ShowStep()) EndShow();
         break;
+    case kWaiting:
+        if (ShowDataSettled()) BeginShow();
+        break;
     default: break;
     }
 }
@@ -98,6 +125,9 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int ZelvikStage() { return zelvik::CurrentStage; }
 EMSCRIPTEN_KEEPALIVE uint32_t ZelvikDemoClock() { return zelvik::ShownDemoClock(); }
 EMSCRIPTEN_KEEPALIVE uint32_t ZelvikFrameCount() { return zelvik::FramesShown(); }
+// The page has put data files (DataFile bits) into the file system, or
+// found that it cannot.
+EMSCRIPTEN_KEEPALIVE void ZelvikDataFileSettled(int files) { zelvik::PendingData &= ~files; }
 // 1 while the music player is rendering the module.
 EMSCRIPTEN_KEEPALIVE int ZelvikMusicPlaying() { return BASSMOD_MusicIsActive(); }
 // Moves the running show's demo clock forward to `clock` (frames in
