@@ -15,6 +15,7 @@ constexpr const char* kPageFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.t
 
 void PrepareVideoStart() {}
 int VideoStartRounds() { return 1; }
+const char* PreferredVideoDriver() { return nullptr; }
 bool VideoDriverMayWork(const char*) { return true; }
 void ExplainNoDisplay() { SDL_SetError("no display reachable: the page has no canvas"); }
 
