@@ -1,5 +1,6 @@
 #include "platform/audio/demo_music.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "driver/report.h"
@@ -18,6 +19,11 @@ uint32_t NextReopenClock = 0;
 
 // How often a lost output is tried again, in hundredths of a second.
 constexpr uint32_t kReopenInterval = 200;
+// After a reopen, when the music is set to the clock once more: by then the
+// new output plays steadily.
+bool AlignPending = false;
+uint32_t AlignClock = 0;
+constexpr uint32_t kAlignDelay = 50;
 
 }  // namespace
 
@@ -38,6 +44,7 @@ bool PlayDemoMusic(const char* path)
     BASSMOD_MusicFree();
     SoundtrackPlaying = false;
     OutputLost = false;
+    AlignPending = false;
     // Load prints the reason when it fails; the show then runs silently.
     if (!BASSMOD_MusicLoad(0, path, 0, 0, kShowModuleFlags)) return false;
     if (!BASSMOD_MusicPlay()) return false;
@@ -53,20 +60,37 @@ bool PlayDemoMusic(const char* path)
     return false;
 }
 
-uint32_t MusicLatencyMilliseconds()
+int32_t MusicLatencyMilliseconds()
 {
-    return SoundtrackPlaying ? PlayerLatencyMilliseconds() : 0;
+    if (!SoundtrackPlaying) return 0;
+    double heard = 0.0;
+    if (PlayerHeardSeconds(&heard)) return static_cast<int32_t>(std::lround(-heard * 1000.0));
+    return static_cast<int32_t>(PlayerLatencyMilliseconds());
+}
+
+// A reopened output starts where the clock will be when its first sample
+// is heard, as well as that can be told before it plays; once it plays,
+// the music is set right to the clock.
+static void Reopened(uint32_t demoClock)
+{
+    OutputLost = false;
+    AlignPending = true;
+    AlignClock = demoClock + kAlignDelay;
 }
 
 void KeepMusicGoing(uint32_t demoClock)
 {
     if (!SoundtrackPlaying) return;
     if (!OutputLost) {
+        if (AlignPending && static_cast<int32_t>(demoClock - AlignClock) >= 0) {
+            AlignPending = false;
+            AlignPlayerTo(demoClock / 100.0);
+        }
         if (!PlayerOutputLost()) return;
         OutputLost = true;
         // One line whatever happens next; a later return gets one more.
         if (ReopenPlayerOutput(demoClock / 100.0)) {
-            OutputLost = false;
+            Reopened(demoClock);
             Report("music: the audio output was lost; reopened, the music goes on at %.2f s",
                    demoClock / 100.0);
             return;
@@ -78,7 +102,7 @@ void KeepMusicGoing(uint32_t demoClock)
     // Signed difference: robust against the clock's wrap-around.
     if (static_cast<int32_t>(demoClock - NextReopenClock) < 0) return;
     if (ReopenPlayerOutput(demoClock / 100.0)) {
-        OutputLost = false;
+        Reopened(demoClock);
         Report("music: an audio output is back; the music goes on at %.2f s", demoClock / 100.0);
         return;
     }

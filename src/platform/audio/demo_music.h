@@ -28,11 +28,12 @@ bool StartMusic(bool stereo, bool highRate);
 // show runs silently (the reason is on stderr) and this returns false.
 bool PlayDemoMusic(const char* path = kDemoMusicFile);
 
-// How long after the show's clock is started the music's first sample is
-// heard, in milliseconds: the output's latency while the soundtrack plays,
-// else 0. The show's clock starts that much later, so that its zero is the
+// How long from now the music's first sample is heard, in milliseconds
+// (negative: it was heard that long ago), while the soundtrack plays, else
+// 0: what the sound server reports where there is one, else the output's
+// buffer. The show's clock starts that much later, so that its zero is the
 // moment the music is heard.
-uint32_t MusicLatencyMilliseconds();
+int32_t MusicLatencyMilliseconds();
 
 // Called once per frame with the demo clock (hundredths of a second) while
 // the show runs. When the audio output has been lost (unplugged, its sound

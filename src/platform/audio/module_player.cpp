@@ -12,8 +12,11 @@
 
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/module_decoder.h"
@@ -99,6 +102,34 @@ uint32_t PlayerLatencyMilliseconds()
     const uint64_t frames = Player.output->latencyFrames(Player.device, Player.bufferFrames);
     return static_cast<uint32_t>((frames * 1000 + static_cast<uint64_t>(Player.rate) / 2) /
                                  static_cast<uint64_t>(Player.rate));
+}
+
+// What the fill call has rendered less what the output still holds, both
+// read under the output's lock, so that no fill call comes between them.
+// The system's account of what it holds is interpolated between its
+// reports: five readings a millisecond apart, each taken back to the
+// first one's time, and the middle one counts.
+bool PlayerHeardSeconds(double* seconds)
+{
+    if (!Player.device || !Player.module || Player.output->queuedMicroseconds == nullptr) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point origin = Clock::now();
+    constexpr int kReadings = 5;
+    double heard[kReadings];
+    for (int i = 0; i < kReadings; ++i) {
+        if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        uint64_t microseconds = 0;
+        LockOutput();
+        const bool known = Player.output->queuedMicroseconds(Player.device, &microseconds);
+        const double rendered = openmpt_module_get_position_seconds(Player.module);
+        UnlockOutput();
+        if (!known) return false;
+        heard[i] = rendered - static_cast<double>(microseconds) * 1e-6 -
+                   std::chrono::duration<double>(Clock::now() - origin).count();
+    }
+    std::sort(heard, heard + kReadings);
+    *seconds = heard[kReadings / 2] + std::chrono::duration<double>(Clock::now() - origin).count();
+    return true;
 }
 
 bool WaitForPlayer(bool (*condition)(), uint32_t milliseconds)

@@ -78,6 +78,12 @@ void UseAudioOutput(const AudioOutputBackend* output);
 // as the output says. 0 when no output is open.
 uint32_t PlayerLatencyMilliseconds();
 
+// The module's position as heard at this moment, in seconds (negative while
+// its first sample is still on its way): what has been rendered less what
+// the output holds, as the system reports it; false where it cannot say.
+// Takes a few milliseconds: for start-up, never per frame.
+bool PlayerHeardSeconds(double* seconds);
+
 // True once the open output has failed or been removed. Cheap: fit to be
 // asked once per frame.
 bool PlayerOutputLost();
@@ -89,6 +95,13 @@ bool PlayerOutputLost();
 // when no output could be opened: the module stays loaded, silent, and
 // this may be tried again. Prints nothing.
 bool ReopenPlayerOutput(double heardSeconds);
+
+// Moves the music so that it is heard at `clockSeconds` now, where the
+// output can say what is heard (PlayerHeardSeconds) and it is a frame or
+// more away from that. For a replaced output once it plays steadily: how
+// long a new output takes to be heard is not known before. False where
+// the output cannot say.
+bool AlignPlayerTo(double clockSeconds);
 
 // True once `condition` holds; false when it still does not after
 // `milliseconds`. Where the output plays only while the main thread is

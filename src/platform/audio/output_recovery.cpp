@@ -4,9 +4,12 @@
 // the messages and the retries, is KeepMusicGoing (demo_music.cpp).
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 
+#include "platform/audio/module_decoder.h"
 #include "platform/audio/module_player.h"
 #include "platform/audio/player_state.h"
 
@@ -29,9 +32,27 @@ static void RetireOutput(uint32_t device)
     Player.retired[0] = device;
 }
 
+// libopenmpt seeks to the start of the row that the time falls in, and a
+// row lasts a tenth of a second or more: the rest up to the time asked for
+// is rendered and dropped, so that the music goes on at that very sample.
+static void SeekExactly(double seconds)
+{
+    const double reached = openmpt_module_set_position_seconds(Player.module, seconds);
+    long frames = seconds > reached ? std::lround((seconds - reached) * Player.rate) : 0;
+    int16_t dropped[2 * 1024];
+    while (frames > 0) {
+        const size_t count = static_cast<size_t>(std::min(frames, 1024L));
+        if (RenderInto(Player.module, Player.rate, Player.mono, dropped, count) < count) return;
+        frames -= static_cast<long>(count);
+    }
+}
+
 bool ReopenPlayerOutput(double heardSeconds)
 {
     if (!Player.initialised) return false;
+    // Opening takes a while (a sound server's stream, tens of milliseconds),
+    // and the clock runs on meanwhile.
+    const auto openStarted = std::chrono::steady_clock::now();
     // From here on the failed output renders silence: the module belongs
     // to whichever output is opened next.
     LockOutput();
@@ -53,17 +74,32 @@ bool ReopenPlayerOutput(double heardSeconds)
     // The new output has not started yet; what it renders first is heard
     // one latency later, so it starts that far ahead.
     if (Player.module) {
-        double seconds = heardSeconds + PlayerLatencyMilliseconds() / 1000.0;
+        double seconds = heardSeconds + PlayerLatencyMilliseconds() / 1000.0 +
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - openStarted).count();
         const double length = openmpt_module_get_duration_seconds(Player.module);
         // A looping song is heard round and round: wrap into its length.
         if (length > 0.0 && seconds >= length && openmpt_module_get_repeat_count(Player.module) != 0) {
             seconds = std::fmod(seconds, length);
         }
         if (seconds < 0.0) seconds = 0.0;
-        openmpt_module_set_position_seconds(Player.module, seconds);
+        SeekExactly(seconds);
         Player.ended = false;
     }
     Player.output->start(opened);
+    return true;
+}
+
+bool AlignPlayerTo(double clockSeconds)
+{
+    double heard = 0.0;
+    if (!PlayerHeardSeconds(&heard)) return false;
+    // Closer than a frame at 60 Hz: nothing anyone could see or hear.
+    constexpr double kFrameSeconds = 1.0 / 60.0;
+    const double behind = clockSeconds - heard;
+    if (std::fabs(behind) < kFrameSeconds) return true;
+    LockOutput();
+    if (Player.module != nullptr) SeekExactly(openmpt_module_get_position_seconds(Player.module) + behind);
+    UnlockOutput();
     return true;
 }
 
