@@ -52,19 +52,21 @@ check "unknown option" 2 "$CAPTURE" --frobnicate
 expect "unknown option message" one_line_naming --frobnicate
 
 # Video and benchmark options: checked before anything is drawn.
-for size in 100 100x 0x0 321x240 320x241 7682x960 x960 native2; do
+for size in 100 22x 0x x 0x0 321x240 320x241 7682x960 x960 native2; do
   check "size $size" 2 "$CAPTURE" --video "$WORK/v.mp4" --size "$size"
   expect "size $size message" one_line_naming --size
 done
-check "rate 48000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 48000
+check "rate 32000" 2 "$CAPTURE" --video "$WORK/v.mp4" --rate 32000
 expect "rate message" one_line_naming --rate
+check "chroma 422" 2 "$CAPTURE" --video "$WORK/v.mp4" --chroma 422
+expect "chroma message" one_line_naming --chroma
 check "unknown container" 2 "$CAPTURE" --video "$WORK/v.avi"
 expect "container message" one_line_naming v.avi
 check "lossless in mp4" 2 "$CAPTURE" --video "$WORK/v.mp4" --lossless
 expect "lossless message" one_line_naming --lossless
 check "compact and lossless" 2 "$CAPTURE" --video "$WORK/v.mkv" --lossless --compact
 expect "compact message" one_line_naming --compact
-for option in --size=640x480 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
+for option in --size=640x480 --chroma=444 --lossless --compact --mono --no-music --music=x.xm --rate=22050; do
   check "$option without --video" 2 "$CAPTURE" ${option/=/ }
   expect "$option without --video message" one_line_naming "${option%%=*}"
 done

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # zelvik-capture --video: short videos checked with ffprobe and ffmpeg for
-# frame count, codecs, shape, sound in step with the picture, determinism,
-# exact pixels of the lossless file, and the failure paths (nothing left
-# under the final name).
+# frame count, codecs, profiles and level, shape, sound in step with the
+# picture (sample-exact where the codec allows), determinism, exact pixels
+# of the lossless file, and the failure paths (nothing left under the final
+# name).
 # Usage: capture_video.sh PATH-TO-zelvik-capture PATH-TO-scene1.bmp PATH-TO-demo.xm
 set -uo pipefail
 
@@ -35,6 +36,10 @@ end_time() {  # end_time FILE STREAM: where the stream's last packet ends, in se
     awk -F, '{ e = $1 + $2; if (e > m) m = e } END { printf "%.6f\n", m }'
 }
 
+sound_bytes() {  # sound_bytes FILE: bytes of its decoded sound as 16-bit samples
+  ffmpeg -v error -i "$1" -map 0:a -f s16le - | wc -c
+}
+
 in_step() {  # in_step FILE SECONDS: sound and picture end within SECONDS of each other
   local v a
   v=$(end_time "$1" v:0)
@@ -47,29 +52,56 @@ only_line_names() {  # stderr is one line that names the text
   [[ $(wc -l <"$WORK/err") -eq 1 ]] && grep -q -- "$1" "$WORK/err"
 }
 
-# --- The default codecs: H.264 + AAC, 3 s at 30 fps, 4:3 at 320x240 --------
-check "mp4" 0 capture --video "$WORK/a.mp4" --until 300 --fps 30 --size 320x240 --music "$MUSIC"
+# --- The default: H.264 High 4:2:0 + AAC-LC, each canvas pixel 4x4, 1.5 s --
+check "mp4" 0 capture --video "$WORK/a.mp4" --until 150 --music "$MUSIC"
 expect "mp4 written, no partial file left" test -s "$WORK/a.mp4" -a ! -e "$WORK/a.mp4.part"
-equal "mp4 frames: floor(300 * 30 / 100) + 1" "$(packets "$WORK/a.mp4" v:0)" 91
-equal "mp4 video" "$(probe "$WORK/a.mp4" v:0 codec_name,pix_fmt,width,height,display_aspect_ratio)" \
-  "codec_name=h264 display_aspect_ratio=4:3 height=240 pix_fmt=yuv444p width=320"
-equal "mp4 sound" "$(probe "$WORK/a.mp4" a:0 codec_name,sample_rate,channels)" \
-  "channels=2 codec_name=aac sample_rate=44100"
+equal "mp4 frames: floor(150 * 60 / 100) + 1" "$(packets "$WORK/a.mp4" v:0)" 91
+equal "mp4 video" "$(probe "$WORK/a.mp4" v:0 codec_name,profile,pix_fmt,level,width,height,sample_aspect_ratio,display_aspect_ratio)" \
+  "codec_name=h264 display_aspect_ratio=4:3 height=800 level=40 pix_fmt=yuv420p profile=High sample_aspect_ratio=5:6 width=1280"
+equal "mp4 sound" "$(probe "$WORK/a.mp4" a:0 codec_name,profile,sample_rate,channels)" \
+  "channels=2 codec_name=aac profile=LC sample_rate=44100"
+# The index before the media data, so that the file plays while it loads.
+expect "mp4 index at the front" awk '/moov/ { exit 0 } /mdat/ { exit 1 }' \
+  <(ffprobe -v trace "$WORK/a.mp4" 2>&1 | grep -o "type:'\(moov\|mdat\)'" | head -2)
 # MP4 records the sound's exact length: the ends meet within a frame.
-expect "mp4 sound and picture end together" in_step "$WORK/a.mp4" 0.0333
+expect "mp4 sound and picture end together" in_step "$WORK/a.mp4" 0.0167
 
-check "mp4 again" 0 capture --video "$WORK/b.mp4" --until 300 --fps 30 --size 320x240 --music "$MUSIC"
+check "mp4 again" 0 capture --video "$WORK/b.mp4" --until 150 --music "$MUSIC"
 ffmpeg -v error -i "$WORK/a.mp4" -f framemd5 - >"$WORK/a.md5" 2>&1
 ffmpeg -v error -i "$WORK/b.mp4" -f framemd5 - >"$WORK/b.md5" 2>&1
 expect "same arguments, same decoded frames and sound" cmp -s "$WORK/a.md5" "$WORK/b.md5"
 expect "decoded something" test "$(grep -vc '^#' "$WORK/a.md5")" -gt 100
 # --compact: the same frames from a slower preset, in fewer bytes.
-check "compact" 0 capture --video "$WORK/compact.mp4" --compact --until 300 --fps 30 --size 320x240 --music "$MUSIC"
+check "compact" 0 capture --video "$WORK/compact.mp4" --compact --until 150 --music "$MUSIC"
 equal "compact frames" "$(packets "$WORK/compact.mp4" v:0)" "$(packets "$WORK/a.mp4" v:0)"
 expect "compact is smaller" test "$(stat -c %s "$WORK/compact.mp4")" -lt "$(stat -c %s "$WORK/a.mp4")"
+# --chroma 444: the earlier default, square pixels at 1280x960 in full colour.
+check "chroma 444" 0 capture --video "$WORK/full.mp4" --chroma 444 --until 50 --no-music
+equal "chroma 444 video" "$(probe "$WORK/full.mp4" v:0 profile,pix_fmt,width,height,display_aspect_ratio)" \
+  "display_aspect_ratio=4:3 height=960 pix_fmt=yuv444p profile=High 4:4:4 Predictive width=1280"
+
+# --- WebM by the name: VP9 + Opus at 48000 Hz, sample-exact -----------------
+check "webm" 0 capture --video "$WORK/w.webm" --until 150 --fps 30 --music "$MUSIC"
+equal "webm container" "$(ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 "$WORK/w.webm")" \
+  "matroska,webm"
+equal "webm video" "$(probe "$WORK/w.webm" v:0 codec_name,pix_fmt,width,height,display_aspect_ratio)" \
+  "codec_name=vp9 display_aspect_ratio=1067:800 height=800 pix_fmt=yuv420p width=1280"
+equal "webm sound" "$(probe "$WORK/w.webm" a:0 codec_name,sample_rate,channels)" \
+  "channels=2 codec_name=opus sample_rate=48000"
+equal "webm frames" "$(ffmpeg -v error -i "$WORK/w.webm" -map 0:v -f framecrc - | grep -vc '^#')" 46
+# Opus's encoder delay and last block are trimmed by the file's own marks:
+# exactly floor(46 * 48000 / 30) samples.
+equal "webm samples" "$(sound_bytes "$WORK/w.webm")" $((73600 * 4))
+check "webm 444" 0 capture --video "$WORK/full.webm" --chroma 444 --size 320x240 --until 50 --no-music
+equal "webm 444: VP9 profile 1" "$(probe "$WORK/full.webm" v:0 codec_name,profile,pix_fmt)" \
+  "codec_name=vp9 pix_fmt=yuv444p profile=Profile 1"
+check "webm rate" 2 capture --video "$WORK/x.webm" --rate 44100 --until 10 --music "$MUSIC"
+expect "webm rate: one line naming --rate" only_line_names "--rate"
 
 # Matroska by the name, music at the low rate in mono, 60 fps.
 check "mkv" 0 capture --video "$WORK/c.mkv" --until 250 --rate 22050 --mono --size 640x480 --music "$MUSIC"
+equal "mkv video: 4:3 picture in the frame" "$(probe "$WORK/c.mkv" v:0 width,height,sample_aspect_ratio)" \
+  "height=480 sample_aspect_ratio=1:1 width=640"
 equal "mkv container" "$(ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 "$WORK/c.mkv")" \
   "matroska,webm"
 equal "mkv frames" "$(packets "$WORK/c.mkv" v:0)" 151
@@ -91,7 +123,7 @@ equal "lossless sound" "$(probe "$WORK/e.mkv" a:0 codec_name,sample_rate,channel
   "channels=2 codec_name=flac sample_rate=44100"
 equal "lossless frames" "$(packets "$WORK/e.mkv" v:0)" 91
 # Lossless sound has no encoder delay: exactly floor(91 * 44100 / 30) samples.
-equal "lossless samples" "$(ffmpeg -v error -i "$WORK/e.mkv" -map 0:a -f s16le - | wc -c)" $((133770 * 4))
+equal "lossless samples" "$(sound_bytes "$WORK/e.mkv")" $((133770 * 4))
 expect "lossless sound and picture end together" in_step "$WORK/e.mkv" 0.0333
 # Frame 60 of 30 fps is drawn at clock 200 and frame 90 at clock 300.
 check "surface of clock 200 and 300" 0 capture --fps 30 --at 200,300 --format 32 --surface "$WORK/s"

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "capture/yuv_convert.h"
@@ -106,4 +107,51 @@ TEST(YuvConvert, RepeatedRowsAndPaddedPitches)
         EXPECT_NEAR(planes.cb[size_t(3 * kW + x)], exact[1], 0.51);
         EXPECT_NEAR(planes.cr[size_t(3 * kW + x)], exact[2], 0.51);
     }
+}
+
+TEST(YuvConvert, HalfResolutionColourIsTheBlockMeanRounded)
+{
+    // Blocks of one colour (the canvas's pixels scaled by an even number),
+    // blocks of four colours, a padded pitch, and a pair of rows repeating
+    // the pair above (rows 4 and 5 equal rows 2 and 3).
+    constexpr int32_t kW = 64, kH = 6, kPitch = kW * 4 + 8;
+    std::vector<uint8_t> pixels(size_t(kPitch) * kH, 0xEE);
+    uint32_t state = 12345;
+    auto next = [&state]() { return state = state * 1664525u + 1013904223u, uint8_t(state >> 24); };
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            uint8_t* p = &pixels[size_t(y * kPitch + x * 4)];
+            if (y >= 4) {
+                std::memcpy(p, p - 2 * kPitch, 4);
+            } else if (x < kW / 2 && (x % 2 == 1 || y % 2 == 1)) {
+                std::memcpy(p, &pixels[size_t((y - y % 2) * kPitch + (x - x % 2) * 4)], 4);
+            } else {
+                p[0] = next(), p[1] = next(), p[2] = next(), p[3] = next();
+            }
+        }
+    std::vector<uint8_t> y(size_t(kW) * kH), cb(size_t(kW / 2) * (kH / 2)), cr(cb.size());
+    uint8_t* const planes[3] = {y.data(), cb.data(), cr.data()};
+    const int32_t pitches[3] = {kW, kW / 2, kW / 2};
+    ConvertToYuv420(pixels.data(), kPitch, kW, kH, planes, pitches);
+    Planes full(kW, kH);
+    full.Convert(pixels, kPitch);
+    EXPECT_EQ(y, full.y);
+    for (int by = 0; by < kH / 2; ++by)
+        for (int bx = 0; bx < kW / 2; ++bx) {
+            double mean[3] = {};
+            for (int k = 0; k < 4; ++k) {
+                const uint8_t* p = &pixels[size_t((2 * by + k / 2) * kPitch + (2 * bx + k % 2) * 4)];
+                double exact[3];
+                Exact(p[2], p[1], p[0], exact);
+                for (int c = 0; c < 3; ++c) mean[c] += exact[c] / 4;
+            }
+            const size_t i = size_t(by * (kW / 2) + bx);
+            EXPECT_NEAR(cb[i], mean[1], 0.51) << bx << "," << by;
+            EXPECT_NEAR(cr[i], mean[2], 0.51) << bx << "," << by;
+            if (bx < kW / 4 && by < 2) {
+                // A block inside one pixel keeps that pixel's colour exactly.
+                EXPECT_EQ(cb[i], full.cb[size_t(2 * by * kW + 2 * bx)]);
+                EXPECT_EQ(cr[i], full.cr[size_t(2 * by * kW + 2 * bx)]);
+            }
+        }
 }

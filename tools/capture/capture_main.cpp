@@ -34,6 +34,8 @@ using namespace zelvik;
 
 constexpr uint32_t kDefaultUntil = kFinaleStartClock + 1000;  // ten seconds of finale
 constexpr int32_t kSurfaceRowPadding = 64;        // a pitch wider than a row, as real surfaces have
+constexpr uint64_t kMaxMultiple = 21;              // 6720x4200, inside the largest frame of --size WxH
+constexpr uint64_t kOpusRate = 48000;
 
 struct Options {
     uint32_t seed = 0;
@@ -93,20 +95,37 @@ void PrintHelp()
         "  --version         the version number\n"
         "\n"
         "Video (every frame of the schedule, with the music, in sync):\n"
-        "  --video FILE      write the show as a video file: H.264 + AAC in MP4 (.mp4,\n"
-        "                    .m4v, .mov) or Matroska (.mkv); written as FILE.part and\n"
-        "                    renamed when complete. Ctrl+C stops it (exit status 130)\n"
-        "  --size WxH        frame size, even numbers 16x16 ... 7680x4320 (default\n"
-        "                    1280x960): the picture at 4:3, as large as fits, centred\n"
-        "                    on black, scaled sharp then smooth as on a screen\n"
-        "  --size native     the canvas's own 320x200 pixels, marked in the file as\n"
-        "                    1.2 times as tall as wide (4:3 on playback)\n"
+        "  --video FILE      write the show as a video file; its name picks the kind:\n"
+        "                      .mp4 .m4v .mov  H.264 High (4:2:0) + AAC-LC: plays in\n"
+        "                                      web browsers, phones, the systems' own\n"
+        "                                      players and hardware decoders\n"
+        "                      .webm           VP9 + Opus: plays in Chrome, Firefox,\n"
+        "                                      Edge, Android, and where only WebM is\n"
+        "                                      taken\n"
+        "                      .mkv            H.264 + AAC in Matroska: players built\n"
+        "                                      on FFmpeg (VLC, mpv)\n"
+        "                    written as FILE.part and renamed when complete. Ctrl+C\n"
+        "                    stops it (exit status 130)\n"
+        "  --size Nx         each canvas pixel a block of N x N, N 1 ... 21, marked in\n"
+        "                    the file as 1.2 times as tall as wide (4:3 on playback);\n"
+        "                    the default is 4x: 1280x800, shown as 1280x960\n"
+        "  --size native     the canvas's own 320x200 pixels (1x)\n"
+        "  --size WxH        frame size, even numbers 16x16 ... 7680x4320: the picture\n"
+        "                    at 4:3, as large as fits, centred on black, scaled sharp\n"
+        "                    then smooth as on a screen (default 1280x960 with\n"
+        "                    --chroma 444 and --lossless)\n"
+        "  --chroma 444      H.264 High 4:4:4 Predictive, colour at full resolution\n"
+        "                    (the default is 420): for archives and players built on\n"
+        "                    FFmpeg; web pages do not offer it, and phones, Apple's\n"
+        "                    and Windows' players and hardware decoders cannot play it\n"
         "  --compact         H.264 from a slower preset: about half the size, same\n"
         "                    picture quality, about a quarter of the speed\n"
-        "  --lossless        FFV1 (the presented RGB pixels exactly) + FLAC; needs .mkv\n"
+        "  --lossless        FFV1 (the presented RGB pixels exactly) + FLAC; needs .mkv;\n"
+        "                    players built on FFmpeg\n"
         "  --music PATH      the module to play (default demo.xm, found as scene1.bmp\n"
         "                    is); when it cannot be loaded the capture fails\n"
-        "  --rate HZ         music sample rate, 22050 or 44100 (default 44100)\n"
+        "  --rate HZ         music sample rate, 22050, 44100 or 48000 (default 44100;\n"
+        "                    .webm: 48000, Opus's only rate)\n"
         "  --mono            one music channel (default stereo)\n"
         "  --no-music        a video without sound\n"
         "\n"
@@ -122,7 +141,8 @@ void PrintHelp()
 // The options followed by a value.
 const std::set<std::string> kTakesValue = {"--seed",  "--fps",     "--until", "--at",
                                            "--png",   "--format",  "--surface", "--sheet",
-                                           "--video", "--size",    "--music", "--rate"};
+                                           "--video", "--size",    "--music", "--rate",
+                                           "--chroma"};
 
 std::string BadArgument(const std::string& argument, const std::string& why)
 {
@@ -177,6 +197,9 @@ std::string ParseOptions(int argc, char** argv, Options& options)
     std::vector<std::string> videoOnly;  // options that only mean something with --video
     std::string musicSetting;            // an option about the music, if any was given
     bool musicGiven = false;
+    bool sizeGiven = false;
+    bool chromaGiven = false;
+    bool rateGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (kTakesValue.count(argument) != 0 && i + 1 >= argc)
@@ -247,12 +270,19 @@ std::string ParseOptions(int argc, char** argv, Options& options)
             options.videoGiven = true;
             if (VideoContainerFor(options.video.path) == nullptr)
                 return BadArgument(argument, "'" + options.video.path +
-                                          "' does not end in .mp4, .m4v, .mov or .mkv");
+                                          "' does not end in .mp4, .m4v, .mov, .mkv or .webm");
         } else if (argument == "--size") {
             videoOnly.push_back(argument);
+            sizeGiven = true;
             const std::string text = value();
             if (text == "native") {
-                options.video.native = true;
+                options.video.multiple = 1;
+            } else if (!text.empty() && text.back() == 'x') {
+                // Each canvas pixel n x n: at most the largest frame.
+                if (!ParseUnsigned(text.substr(0, text.size() - 1).c_str(), kMaxMultiple, &number) || number < 1)
+                    return BadArgument(argument, "'" + text + "' is not Nx with N 1 ... " +
+                                                     std::to_string(kMaxMultiple));
+                options.video.multiple = static_cast<int32_t>(number);
             } else {
                 const size_t x = text.find('x');
                 uint64_t w = 0, h = 0;
@@ -262,13 +292,19 @@ std::string ParseOptions(int argc, char** argv, Options& options)
                     return BadArgument(argument, "'" + text +
                                               "' is not native or WxH with even W 16 ... 7680 and "
                                               "even H 16 ... 4320");
-                options.video.native = false;
+                options.video.multiple = 0;
                 options.video.width = static_cast<int32_t>(w);
                 options.video.height = static_cast<int32_t>(h);
             }
         } else if (argument == "--lossless") {
             videoOnly.push_back(argument);
             options.video.lossless = true;
+        } else if (argument == "--chroma") {
+            videoOnly.push_back(argument);
+            const std::string text = value();
+            if (text != "420" && text != "444") return BadArgument(argument, "'" + text + "' is not 420 or 444");
+            options.video.chroma444 = text == "444";
+            chromaGiven = true;
         } else if (argument == "--compact") {
             videoOnly.push_back(argument);
             options.video.compact = true;
@@ -282,9 +318,11 @@ std::string ParseOptions(int argc, char** argv, Options& options)
             videoOnly.push_back(argument);
             musicSetting = argument;
             const char* text = value();
-            if (!ParseUnsigned(text, 44100, &number) || (number != 22050 && number != 44100))
-                return BadArgument(argument, std::string("'") + text + "' is not 22050 or 44100");
+            if (!ParseUnsigned(text, kOpusRate, &number) ||
+                (number != 22050 && number != 44100 && number != kOpusRate))
+                return BadArgument(argument, std::string("'") + text + "' is not 22050, 44100 or 48000");
             options.video.rate = static_cast<uint32_t>(number);
+            rateGiven = true;
         } else if (argument == "--mono") {
             videoOnly.push_back(argument);
             musicSetting = argument;
@@ -317,6 +355,19 @@ std::string ParseOptions(int argc, char** argv, Options& options)
             return BadArgument("--lossless", "needs a .mkv name for --video");
         if (options.video.lossless && options.video.compact)
             return BadArgument("--compact", "cannot be used with --lossless");
+        if (options.video.lossless && chromaGiven)
+            return BadArgument("--chroma", "cannot be used with --lossless (its pixels are RGB)");
+        if (std::strcmp(VideoContainerFor(options.video.path), "webm") == 0) {
+            if (options.video.compact) return BadArgument("--compact", "cannot be used with a .webm name");
+            // Opus plays at 48000 Hz only: the music is rendered at that rate.
+            if (rateGiven && options.video.rate != kOpusRate)
+                return BadArgument("--rate", "must be 48000 for a .webm name (Opus)");
+            options.video.rate = kOpusRate;
+        }
+        // Full-resolution colour and lossless video keep the square pixels of
+        // a 1280x960 frame; 4:2:0 makes each canvas pixel a 4x4 block, so
+        // that every 2x2 colour block lies inside one canvas pixel.
+        if (!sizeGiven && (options.video.lossless || options.video.chroma444)) options.video.multiple = 0;
     }
     if (options.bench && !options.fpsGiven) options.fps = 100;
     if (!options.at.empty() && !options.untilGiven) options.until = *options.at.rbegin();

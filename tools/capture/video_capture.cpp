@@ -94,6 +94,20 @@ void ShowProgress(Progress& p, uint64_t done)
     }
 }
 
+// Each pixel of the canvas as an n x n block: rows of the source repeated
+// across into the first row of the block, which is then copied down.
+void RepeatPixels(const uint8_t* source, int32_t sourcePitch, uint8_t* out, int32_t n)
+{
+    const int32_t outPitch = kCanvasWidth * n * 4;
+    for (int32_t y = 0; y < kCanvasHeight; ++y) {
+        const uint8_t* in = source + static_cast<ptrdiff_t>(y) * sourcePitch;
+        uint8_t* row = out + static_cast<ptrdiff_t>(y) * n * outPitch;
+        for (int32_t x = 0; x < kCanvasWidth; ++x)
+            for (int32_t k = 0; k < n; ++k) std::memcpy(row + (x * n + k) * 4, in + x * 4, 4);
+        for (int32_t k = 1; k < n; ++k) std::memcpy(row + k * outPitch, row, static_cast<size_t>(outPitch));
+    }
+}
+
 Outcome Fail(const std::string& path, const std::string& why)
 {
     return Outcome{1, "cannot write " + path + ": " + why};
@@ -130,21 +144,24 @@ Outcome RunVideoCapture(const VideoJob& job)
     if (!OpenSurface()) return Outcome{1, kNoSurface};
     held.displayOpen = true;
 
-    std::vector<uint8_t> frame;  // the scaled frame, when not native
+    std::vector<uint8_t> frame;  // the scaled frame, when not the canvas's own pixels
     VideoSettings settings;
     settings.path = job.path;
     settings.fps = job.fps;
     settings.lossless = job.lossless;
+    settings.chroma444 = job.chroma444;
     settings.compact = job.compact;
     settings.audio = job.music;
     settings.rate = job.rate;
     settings.channels = static_cast<int32_t>(channels);
-    if (job.native) {
-        // The canvas's own pixels, each 1.2 times as tall as wide: 4:3.
-        settings.width = kCanvasWidth;
-        settings.height = kCanvasHeight;
+    if (job.multiple > 0) {
+        // Each pixel 1.2 times as tall as wide, so the picture shows at 4:3.
+        settings.width = kCanvasWidth * job.multiple;
+        settings.height = kCanvasHeight * job.multiple;
         settings.aspectNum = 5;
         settings.aspectDen = 6;
+        if (job.multiple > 1)
+            frame.resize(static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4);
     } else {
         settings.width = job.width;
         settings.height = job.height;
@@ -173,8 +190,11 @@ Outcome RunVideoCapture(const VideoJob& job)
         if (!PresentFrame(TrueColourFrame)) return Fail(job.path, "cannot present the frame");
         const uint8_t* surface = OffscreenSurfacePixels();
         const int32_t pitch = OffscreenSurfacePitch();
-        if (job.native) {
+        if (job.multiple == 1) {
             failure = WriteVideoPicture(surface, pitch);
+        } else if (job.multiple > 1) {
+            RepeatPixels(surface, pitch, frame.data(), job.multiple);
+            failure = WriteVideoPicture(frame.data(), settings.width * 4);
         } else {
             const ScalerTarget target{frame.data(), job.width, job.height, job.width * 4};
             ScalePicture(ScalerSource{surface, kCanvasWidth, kCanvasHeight, pitch}, target);

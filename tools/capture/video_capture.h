@@ -17,10 +17,14 @@ struct Outcome {
 
 struct VideoJob {
     std::string path;
-    bool native = false;     // keep the canvas's pixels, record the 4:3 shape
-    int32_t width = 1280;    // frame size when not native
+    // Each canvas pixel as a block of multiple x multiple pixels, their 5:6
+    // shape recorded in the file (1: the canvas's own pixels); 0 for the
+    // frame size below, the 4:3 picture scaled into it as on a screen.
+    int32_t multiple = 4;
+    int32_t width = 1280;
     int32_t height = 960;
     bool lossless = false;
+    bool chroma444 = false;  // colour at full resolution (H.264 High 4:4:4)
     bool compact = false;    // slower encoding for a smaller file
     bool music = true;
     std::string musicPath = "demo.xm";

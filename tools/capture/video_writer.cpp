@@ -24,25 +24,54 @@ namespace {
 // fewer threads leave the cores idle (2.7 times real time with two, 3.3
 // with four on a 2-core machine), at about 30 MB more memory.
 constexpr int kVideoThreads = 4;
-// H.264 speed/compression preset, constant-quality level and tuning.
-// Chosen by measurement (README): the fastest preset, with arithmetic
-// coding put back (a third smaller for a sixth more time), and the quality
-// level at which the hardest frames (the torus and the plasma) still come
-// out at 40 dB RGB PSNR or more. Adaptive quantisation and psycho-visual
-// tuning are off: they move bits to where a viewer of camera footage would
-// look, and take them from the flat colours and sharp edges that matter
-// here. No B-frames and no synchronous look-ahead, so that the encoder
-// holds few frames.
-constexpr const char* kVideoPreset = "ultrafast";
-constexpr const char* kVideoQuality = "16";
-constexpr const char* kVideoTuning = "cabac=1:aq-mode=0:psy=0:bframes=0:sync-lookahead=0";
+
+// One way of encoding the picture: the encoder, its pixel format and its
+// options ("name=value" pairs separated by commas, for avcodec_open2).
+struct VideoCodecSetup {
+    const char* encoder;
+    AVPixelFormat format;
+    const char* options;
+};
+
+// H.264 4:4:4, chosen by measurement (docs/video.md): the fastest preset,
+// with arithmetic coding put back (a third smaller for a sixth more time),
+// and the quality level at which the hardest frames (the torus and the
+// plasma) still come out at 40 dB RGB PSNR or more. Adaptive quantisation
+// and psycho-visual tuning are off: they move bits to where a viewer of
+// camera footage would look, and take them from the flat colours and sharp
+// edges that matter here. No B-frames and no synchronous look-ahead, so
+// that the encoder holds few frames.
+constexpr VideoCodecSetup kH264Chroma444{
+    "libx264", AV_PIX_FMT_YUV444P,
+    "preset=ultrafast,crf=16,x264-params=cabac=1:aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
 // --compact: the same quality target from a preset that searches harder,
 // about half the size at about a quarter of the speed.
-constexpr const char* kCompactPreset = "medium";
-constexpr const char* kCompactTuning = "aq-mode=0:psy=0:bframes=0:sync-lookahead=0";
+constexpr VideoCodecSetup kH264Chroma444Compact{
+    "libx264", AV_PIX_FMT_YUV444P, "preset=medium,crf=16,x264-params=aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
+// H.264 High, 4:2:0: what every player decodes. The 4:4:4 settings with
+// the 8x8 transform, which makes the stream High profile (without it x264
+// writes Main, about 7 % smaller here); with each canvas pixel a 4x4 block
+// every frame keeps 40 dB luma PSNR at a size well under the 4:4:4 file's.
+constexpr VideoCodecSetup kH264{
+    "libx264", AV_PIX_FMT_YUV420P,
+    "preset=ultrafast,crf=16,x264-params=cabac=1:8x8dct=1:aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
+// --compact: the same change from the 4:4:4 settings.
+constexpr VideoCodecSetup kH264Compact{
+    "libx264", AV_PIX_FMT_YUV420P, "preset=medium,crf=16,x264-params=aq-mode=0:psy=0:bframes=0:sync-lookahead=0"};
+// WebM: VP9, chosen by measurement over AV1 (docs/video.md): as small as
+// SVT-AV1's fastest preset on the hardest frames in about 60 % of its time.
+// The fastest real-time setting, tuned for screen content (40 % smaller
+// at the same quality on this picture), at about the quality of the H.264
+// default. No look-ahead and no adaptive quantisation, as for H.264.
+constexpr const char* kVp9Options =
+    "deadline=realtime,cpu-used=8,crf=16,b=0,row-mt=1,lag-in-frames=0,aq-mode=0,tune-content=screen";
+constexpr VideoCodecSetup kWebm{"libvpx-vp9", AV_PIX_FMT_YUV420P, kVp9Options};
+// --chroma 444: VP9 profile 1, which browsers decode in software.
+constexpr VideoCodecSetup kWebmChroma444{"libvpx-vp9", AV_PIX_FMT_YUV444P, kVp9Options};
 constexpr int kFfv1Slices = 4;
-// Audio bit rate of the lossy track, per channel.
+// Audio bit rate of the lossy tracks, per channel.
 constexpr int64_t kAacBitRatePerChannel = 96000;
+constexpr int64_t kOpusBitRatePerChannel = 64000;
 
 // Everything of the file being written: codecs, streams, reusable frames
 // and the packet, and the counts of what was sent.
@@ -116,13 +145,42 @@ std::string Encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame
     }
 }
 
+// The lossy picture encoder of these settings.
+const VideoCodecSetup& LossySetup(const VideoSettings& s)
+{
+    if (std::strcmp(VideoContainerFor(s.path), "webm") == 0) return s.chroma444 ? kWebmChroma444 : kWebm;
+    if (s.chroma444) return s.compact ? kH264Chroma444Compact : kH264Chroma444;
+    return s.compact ? kH264Compact : kH264;
+}
+
+// Opens the encoder with its options; an option it does not know is a
+// fault of ours, reported rather than ignored.
+std::string OpenCodec(AVCodecContext* c, const AVCodec* codec, const char* options)
+{
+    AVDictionary* dictionary = nullptr;
+    if (options != nullptr && av_dict_parse_string(&dictionary, options, "=", ",", 0) < 0) {
+        av_dict_free(&dictionary);
+        return "out of memory";
+    }
+    const int result = avcodec_open2(c, codec, &dictionary);
+    const AVDictionaryEntry* unknown = av_dict_get(dictionary, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    const std::string name = unknown != nullptr ? unknown->key : "";
+    av_dict_free(&dictionary);
+    if (result < 0) return Failure(c->codec_type == AVMEDIA_TYPE_VIDEO ? "cannot open the video encoder"
+                                                                       : "cannot open the audio encoder",
+                                   result);
+    if (!name.empty()) return std::string(codec->name) + " has no option " + name;
+    return "";
+}
+
 std::string OpenVideoCodec(bool globalHeader)
 {
     const VideoSettings& s = Output.settings;
+    const VideoCodecSetup* setup = s.lossless ? nullptr : &LossySetup(s);
     const AVCodec* codec = s.lossless ? avcodec_find_encoder(AV_CODEC_ID_FFV1)
-                                      : avcodec_find_encoder_by_name("libx264");
+                                      : avcodec_find_encoder_by_name(setup->encoder);
     if (codec == nullptr)
-        return s.lossless ? "this FFmpeg has no FFV1 encoder" : "this FFmpeg has no libx264 encoder";
+        return std::string("this FFmpeg has no ") + (s.lossless ? "ffv1" : setup->encoder) + " encoder";
     Output.video = avcodec_alloc_context3(codec);
     if (Output.video == nullptr) return "out of memory";
     AVCodecContext* c = Output.video;
@@ -142,21 +200,18 @@ std::string OpenVideoCodec(bool globalHeader)
         av_opt_set_int(c->priv_data, "slices", kFfv1Slices, 0);
         av_opt_set_int(c->priv_data, "slicecrc", 1, 0);
     } else {
-        // Full-resolution colour: halving it (4:2:0) alone blurs the sharp
-        // coloured edges of the scaled pixels down to about 32 dB RGB PSNR,
-        // whatever the encoder does. (Needs a player that decodes High 4:4:4.)
-        c->pix_fmt = AV_PIX_FMT_YUV444P;
+        c->pix_fmt = setup->format;
         c->gop_size = static_cast<int>(s.fps) * 5;
         c->color_range = AVCOL_RANGE_MPEG;
         c->colorspace = AVCOL_SPC_BT709;
         c->color_primaries = AVCOL_PRI_BT709;
         c->color_trc = AVCOL_TRC_BT709;
-        av_opt_set(c->priv_data, "preset", s.compact ? kCompactPreset : kVideoPreset, 0);
-        av_opt_set(c->priv_data, "crf", kVideoQuality, 0);
-        av_opt_set(c->priv_data, "x264-params", s.compact ? kCompactTuning : kVideoTuning, 0);
+        // Each colour-difference sample is the mean of its 2x2 block.
+        if (c->pix_fmt == AV_PIX_FMT_YUV420P) c->chroma_sample_location = AVCHROMA_LOC_CENTER;
     }
-    const int result = avcodec_open2(c, codec, nullptr);
-    if (result < 0) return Failure("cannot open the video encoder", result);
+    const char* options = setup != nullptr ? setup->options : nullptr;
+    const std::string failure = OpenCodec(c, codec, options);
+    if (!failure.empty()) return failure;
 
     Output.picture = av_frame_alloc();
     if (Output.picture == nullptr) return "out of memory";
@@ -182,21 +237,32 @@ std::string OpenVideoCodec(bool globalHeader)
 std::string OpenAudioCodec(bool globalHeader)
 {
     const VideoSettings& s = Output.settings;
-    const AVCodec* codec = avcodec_find_encoder(s.lossless ? AV_CODEC_ID_FLAC : AV_CODEC_ID_AAC);
-    if (codec == nullptr) return s.lossless ? "this FFmpeg has no FLAC encoder" : "this FFmpeg has no AAC encoder";
+    const bool webm = std::strcmp(VideoContainerFor(s.path), "webm") == 0;
+    // The lossy tracks: AAC-LC, and Opus in WebM (FFmpeg's own Opus encoder
+    // is experimental; libopus is the reference).
+    const AVCodec* codec = s.lossless ? avcodec_find_encoder(AV_CODEC_ID_FLAC)
+                           : webm     ? avcodec_find_encoder_by_name("libopus")
+                                      : avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (codec == nullptr)
+        return std::string("this FFmpeg has no ") + (s.lossless ? "FLAC" : webm ? "libopus" : "AAC") + " encoder";
     Output.audio = avcodec_alloc_context3(codec);
     if (Output.audio == nullptr) return "out of memory";
     AVCodecContext* c = Output.audio;
     c->sample_rate = static_cast<int>(s.rate);
     c->time_base = AVRational{1, static_cast<int>(s.rate)};
     av_channel_layout_default(&c->ch_layout, s.channels);
-    c->sample_fmt = s.lossless ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
-    if (!s.lossless) c->bit_rate = kAacBitRatePerChannel * s.channels;
+    // 16-bit samples as they come where the encoder takes them, else
+    // floating point in planes.
+    c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    for (const AVSampleFormat* f = codec->sample_fmts; f != nullptr && *f != AV_SAMPLE_FMT_NONE; ++f)
+        if (*f == AV_SAMPLE_FMT_S16) c->sample_fmt = AV_SAMPLE_FMT_S16;
+    if (!s.lossless) c->bit_rate = (webm ? kOpusBitRatePerChannel : kAacBitRatePerChannel) * s.channels;
+    if (!s.lossless && !webm) c->profile = FF_PROFILE_AAC_LOW;
     c->thread_count = 1;
     c->flags |= AV_CODEC_FLAG_BITEXACT;
     if (globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const int result = avcodec_open2(c, codec, nullptr);
-    if (result < 0) return Failure("cannot open the audio encoder", result);
+    const std::string failure = OpenCodec(c, codec, nullptr);
+    if (!failure.empty()) return failure;
 
     Output.soundCapacity = c->frame_size > 0 ? c->frame_size : 4096;
     Output.sound = av_frame_alloc();
@@ -218,7 +284,7 @@ std::string OpenAll()
 {
     const VideoSettings& s = Output.settings;
     const char* container = VideoContainerFor(s.path);
-    if (container == nullptr) return "the name must end in .mp4, .m4v, .mov or .mkv";
+    if (container == nullptr) return "the name must end in .mp4, .m4v, .mov, .mkv or .webm";
     if (s.lossless && std::strcmp(container, "matroska") != 0) return "lossless video needs a .mkv name";
     const AVOutputFormat* output = av_guess_format(container, nullptr, nullptr);
     if (output == nullptr) return std::string("this FFmpeg cannot write ") + container;
@@ -264,6 +330,7 @@ const char* VideoContainerFor(const std::string& path)
 {
     if (EndsWith(path, ".mp4") || EndsWith(path, ".m4v") || EndsWith(path, ".mov")) return "mp4";
     if (EndsWith(path, ".mkv")) return "matroska";
+    if (EndsWith(path, ".webm")) return "webm";
     return nullptr;
 }
 
@@ -289,8 +356,12 @@ std::string WriteVideoPicture(const uint8_t* pixels, int32_t pitch)
         // Full-range RGB in, studio-range BT.709 out, as the stream is tagged.
         const int32_t planePitch[3] = {Output.picture->linesize[0], Output.picture->linesize[1],
                                        Output.picture->linesize[2]};
-        ConvertToYuv444(pixels, pitch, Output.settings.width, Output.settings.height, Output.picture->data,
-                        planePitch);
+        if (Output.picture->format == AV_PIX_FMT_YUV420P)
+            ConvertToYuv420(pixels, pitch, Output.settings.width, Output.settings.height, Output.picture->data,
+                            planePitch);
+        else
+            ConvertToYuv444(pixels, pitch, Output.settings.width, Output.settings.height, Output.picture->data,
+                            planePitch);
     } else {
         const size_t rowBytes = static_cast<size_t>(Output.settings.width) * 4;
         for (int32_t y = 0; y < Output.settings.height; ++y)

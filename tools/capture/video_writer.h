@@ -1,6 +1,6 @@
 // Encodes the capture's frames and music into a video file with FFmpeg's
-// libraries: H.264 + AAC (MP4 or Matroska, by the file's extension), or
-// FFV1 + FLAC in Matroska when lossless. The file is written under
+// libraries, by the file's extension: H.264 + AAC in MP4 or Matroska,
+// VP9 + Opus in WebM, or FFV1 + FLAC in Matroska when lossless. The file is written under
 // "<name>.part" and renamed to its name only once it is complete, so a
 // failed or interrupted capture never leaves a half-written file under the
 // final name.
@@ -23,14 +23,16 @@ struct VideoSettings {
     int32_t aspectDen = 1;
     uint32_t fps = 60;
     bool lossless = false;
+    bool chroma444 = false;  // colour at full resolution instead of 4:2:0
     bool compact = false;    // H.264 with a slower preset: a smaller file
     bool audio = true;
     uint32_t rate = 44100;   // audio samples per second
     int32_t channels = 2;    // 1 or 2
 };
 
-// Container by the final name: "mp4" (.mp4, .m4v, .mov) or "matroska"
-// (.mkv); nullptr for any other name. Lossless needs Matroska.
+// Container by the final name: "mp4" (.mp4, .m4v, .mov), "matroska"
+// (.mkv) or "webm" (.webm); nullptr for any other name. Lossless needs
+// Matroska; WebM's Opus needs a rate of 48000 Hz.
 const char* VideoContainerFor(const std::string& path);
 
 // Opens codecs and "<path>.part". Returns "" on success, else why not.
