@@ -16,7 +16,8 @@
 //     its sample 0 being demo clock 0; CLOCK0_S is the monotonic time of
 //     demo clock 0 as the show reported it. Finds where the stretch FROM_S
 //     ... TO_S of the reference (seconds of music) is in the recording by
-//     cross-correlation, and prints one line of figures: the offset of the
+//     cross-correlation (within a second of where the demo clock puts it),
+//     and prints one line of figures: the offset of the
 //     heard music against the demo clock (ms, positive: heard late), the
 //     level of the recording and of the reference over that stretch (dBFS)
 //     and the longest silence in the recording inside it (ms).
@@ -141,7 +142,7 @@ int Analyse(char** argv)
     const long count = static_cast<long>(std::atof(argv[5]) * kRate) - from;
     // Where the stretch would be if heard exactly on the demo clock.
     const long expected = static_cast<long>(std::lround((clock0 - firstSample) * kRate)) + from;
-    const long reach = kRate / 2;
+    const long reach = kRate;
     if (count <= 0 || from + count > static_cast<long>(ref.size()) || expected - reach < 0 ||
         expected + reach + count > static_cast<long>(rec.size())) {
         std::fprintf(stderr, "sound_check: the recording (%zu frames, music from %ld) does not cover %ld ... %ld\n",

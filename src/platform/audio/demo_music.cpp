@@ -19,11 +19,6 @@ uint32_t NextReopenClock = 0;
 
 // How often a lost output is tried again, in hundredths of a second.
 constexpr uint32_t kReopenInterval = 200;
-// After a reopen, when the music is set to the clock once more: by then the
-// new output plays steadily.
-bool AlignPending = false;
-uint32_t AlignClock = 0;
-constexpr uint32_t kAlignDelay = 50;
 
 }  // namespace
 
@@ -44,7 +39,6 @@ bool PlayDemoMusic(const char* path)
     BASSMOD_MusicFree();
     SoundtrackPlaying = false;
     OutputLost = false;
-    AlignPending = false;
     // Load prints the reason when it fails; the show then runs silently.
     if (!BASSMOD_MusicLoad(0, path, 0, 0, kShowModuleFlags)) return false;
     if (!BASSMOD_MusicPlay()) return false;
@@ -68,29 +62,15 @@ int32_t MusicLatencyMilliseconds()
     return static_cast<int32_t>(PlayerLatencyMilliseconds());
 }
 
-// A reopened output starts where the clock will be when its first sample
-// is heard, as well as that can be told before it plays; once it plays,
-// the music is set right to the clock.
-static void Reopened(uint32_t demoClock)
-{
-    OutputLost = false;
-    AlignPending = true;
-    AlignClock = demoClock + kAlignDelay;
-}
-
 void KeepMusicGoing(uint32_t demoClock)
 {
     if (!SoundtrackPlaying) return;
     if (!OutputLost) {
-        if (AlignPending && static_cast<int32_t>(demoClock - AlignClock) >= 0) {
-            AlignPending = false;
-            AlignPlayerTo(demoClock / 100.0);
-        }
         if (!PlayerOutputLost()) return;
         OutputLost = true;
         // One line whatever happens next; a later return gets one more.
         if (ReopenPlayerOutput(demoClock / 100.0)) {
-            Reopened(demoClock);
+            OutputLost = false;
             Report("music: the audio output was lost; reopened, the music goes on at %.2f s",
                    demoClock / 100.0);
             return;
@@ -102,7 +82,7 @@ void KeepMusicGoing(uint32_t demoClock)
     // Signed difference: robust against the clock's wrap-around.
     if (static_cast<int32_t>(demoClock - NextReopenClock) < 0) return;
     if (ReopenPlayerOutput(demoClock / 100.0)) {
-        Reopened(demoClock);
+        OutputLost = false;
         Report("music: an audio output is back; the music goes on at %.2f s", demoClock / 100.0);
         return;
     }

@@ -107,8 +107,9 @@ uint32_t PlayerLatencyMilliseconds()
 // What the fill call has rendered less what the output still holds, both
 // read under the output's lock, so that no fill call comes between them.
 // The system's account of what it holds is interpolated between its
-// reports: five readings a millisecond apart, each taken back to the
-// first one's time, and the middle one counts.
+// reports: five readings a millisecond or more apart, each taken back to
+// the first one's time, and the middle one counts. A stream's first report
+// may take a moment to come: a tenth of a second is waited for it.
 bool PlayerHeardSeconds(double* seconds)
 {
     if (!Player.device || !Player.module || Player.output->queuedMicroseconds == nullptr) return false;
@@ -116,17 +117,19 @@ bool PlayerHeardSeconds(double* seconds)
     const Clock::time_point origin = Clock::now();
     constexpr int kReadings = 5;
     double heard[kReadings];
-    for (int i = 0; i < kReadings; ++i) {
-        if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int taken = 0;
+    for (int attempt = 0; attempt < 100 && taken < kReadings; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         uint64_t microseconds = 0;
         LockOutput();
         const bool known = Player.output->queuedMicroseconds(Player.device, &microseconds);
         const double rendered = openmpt_module_get_position_seconds(Player.module);
         UnlockOutput();
-        if (!known) return false;
-        heard[i] = rendered - static_cast<double>(microseconds) * 1e-6 -
-                   std::chrono::duration<double>(Clock::now() - origin).count();
+        if (known)
+            heard[taken++] = rendered - static_cast<double>(microseconds) * 1e-6 -
+                             std::chrono::duration<double>(Clock::now() - origin).count();
     }
+    if (taken < kReadings) return false;
     std::sort(heard, heard + kReadings);
     *seconds = heard[kReadings / 2] + std::chrono::duration<double>(Clock::now() - origin).count();
     return true;

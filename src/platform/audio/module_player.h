@@ -96,13 +96,6 @@ bool PlayerOutputLost();
 // this may be tried again. Prints nothing.
 bool ReopenPlayerOutput(double heardSeconds);
 
-// Moves the music so that it is heard at `clockSeconds` now, where the
-// output can say what is heard (PlayerHeardSeconds) and it is a frame or
-// more away from that. For a replaced output once it plays steadily: how
-// long a new output takes to be heard is not known before. False where
-// the output cannot say.
-bool AlignPlayerTo(double clockSeconds);
-
 // True once `condition` holds; false when it still does not after
 // `milliseconds`. Where the output plays only while the main thread is
 // idle (a page), nothing can be waited for and this is true at once.

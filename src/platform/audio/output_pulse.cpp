@@ -221,8 +221,7 @@ bool Connect()
 bool StartUp()
 {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
-    const bool sdlNamed = driver != nullptr && *driver != '\0' && std::strcmp(driver, "pulseaudio") != 0 &&
-                          std::strcmp(driver, "pipewire") != 0;
+    const bool sdlNamed = driver != nullptr && *driver != '\0' && std::strcmp(driver, "pulseaudio") != 0;
     Server = false;
     if (!sdlNamed && LoadPulse()) {
         Loop = Pulse.mainloopNew();

@@ -89,18 +89,4 @@ bool ReopenPlayerOutput(double heardSeconds)
     return true;
 }
 
-bool AlignPlayerTo(double clockSeconds)
-{
-    double heard = 0.0;
-    if (!PlayerHeardSeconds(&heard)) return false;
-    // Closer than a frame at 60 Hz: nothing anyone could see or hear.
-    constexpr double kFrameSeconds = 1.0 / 60.0;
-    const double behind = clockSeconds - heard;
-    if (std::fabs(behind) < kFrameSeconds) return true;
-    LockOutput();
-    if (Player.module != nullptr) SeekExactly(openmpt_module_get_position_seconds(Player.module) + behind);
-    UnlockOutput();
-    return true;
-}
-
 }  // namespace zelvik
