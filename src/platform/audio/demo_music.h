@@ -39,8 +39,10 @@ int32_t MusicLatencyMilliseconds();
 // the show runs. When the audio output has been lost (unplugged, its sound
 // server gone), it says so in one line on stderr and the show goes on
 // silently; the default output is reopened at once and then every two
-// seconds, and the music goes on from where the clock says. Costs nothing
-// while the output works.
+// seconds, and the music goes on from where the clock says. Where the
+// output says what it holds, once a second the music is moved back to the
+// clock when a gap in the output put it a frame or more behind. Costs
+// next to nothing while the output works.
 void KeepMusicGoing(uint32_t demoClock);
 
 // Stops and frees the music and closes the player, when music is enabled.

@@ -42,6 +42,7 @@ void FillAudio(void* tag, int16_t* out, size_t frames)
         Player.active.store(false);
         return;
     }
+    Player.renderedFrames += frames;
     Player.active.store(true);
 }
 
@@ -57,6 +58,8 @@ openmpt_module* ReplaceModule(openmpt_module* next)
     Player.playing = false;
     Player.ended = false;
     Player.active.store(false);
+    Player.renderedFrom = 0.0;
+    Player.renderedFrames = 0;
     UnlockOutput();
     return previous;
 }
@@ -123,7 +126,7 @@ bool PlayerHeardSeconds(double* seconds)
         uint64_t microseconds = 0;
         LockOutput();
         const bool known = Player.output->queuedMicroseconds(Player.device, &microseconds);
-        const double rendered = openmpt_module_get_position_seconds(Player.module);
+        const double rendered = RenderedSeconds();
         UnlockOutput();
         if (known)
             heard[taken++] = rendered - static_cast<double>(microseconds) * 1e-6 -
@@ -133,6 +136,22 @@ bool PlayerHeardSeconds(double* seconds)
     std::sort(heard, heard + kReadings);
     *seconds = heard[kReadings / 2] + std::chrono::duration<double>(Clock::now() - origin).count();
     return true;
+}
+
+double RenderedSeconds()
+{
+    return Player.rate > 0 ? Player.renderedFrom + static_cast<double>(Player.renderedFrames) / Player.rate : 0.0;
+}
+
+void DropFrames(uint64_t frames)
+{
+    int16_t dropped[2 * 1024];
+    while (frames > 0 && Player.module != nullptr) {
+        const size_t count = frames < 1024 ? static_cast<size_t>(frames) : 1024;
+        if (RenderInto(Player.module, Player.rate, Player.mono, dropped, count) < count) return;
+        Player.renderedFrames += count;
+        frames -= count;
+    }
 }
 
 bool WaitForPlayer(bool (*condition)(), uint32_t milliseconds)
@@ -264,7 +283,11 @@ int BASSMOD_MusicPlay()
     LockOutput();
     const bool loaded = Player.module != nullptr;
     if (loaded) {
-        if (Player.ended) openmpt_module_set_position_seconds(Player.module, 0.0);
+        if (Player.ended) {
+            openmpt_module_set_position_seconds(Player.module, 0.0);
+            Player.renderedFrom = 0.0;
+            Player.renderedFrames = 0;
+        }
         Player.ended = false;
         Player.playing = true;
     }

@@ -254,6 +254,20 @@ void ShutDown()
 // The server's outputs are not numbered: only its default one is used.
 const char* OutputName(int32_t index) { return Server ? nullptr : SdlAudioOutput.outputName(index); }
 
+// Ends a stream and frees its place. Under the loop's lock no write call
+// is running, and none comes after.
+void DropStream(OpenStream* open)
+{
+    if (open->stream == nullptr) return;
+    Pulse.mainloopLock(Loop);
+    Pulse.streamStateCallback(open->stream, nullptr, nullptr);
+    Pulse.streamWriteCallback(open->stream, nullptr, nullptr);
+    Pulse.streamDisconnect(open->stream);
+    Pulse.streamUnref(open->stream);
+    Pulse.mainloopUnlock(Loop);
+    open->stream = nullptr;
+}
+
 OpenStream* StreamOf(uint32_t output)
 {
     return output >= 1 && output <= sizeof Streams / sizeof Streams[0] ? &Streams[output - 1] : nullptr;
@@ -321,15 +335,7 @@ uint32_t Open(const char* name, const AudioOutputFormat& format, AudioFill fill,
         if (open->stream != nullptr) code = Pulse.contextErrno(Context);
         Pulse.mainloopUnlock(Loop);
         SetError("the sound server refused a stream", code);
-        if (open->stream != nullptr) {
-            Pulse.mainloopLock(Loop);
-            Pulse.streamStateCallback(open->stream, nullptr, nullptr);
-            Pulse.streamWriteCallback(open->stream, nullptr, nullptr);
-            Pulse.streamDisconnect(open->stream);
-            Pulse.streamUnref(open->stream);
-            Pulse.mainloopUnlock(Loop);
-        }
-        open->stream = nullptr;
+        DropStream(open);
         return 0;
     }
     *bufferFrames = format.bufferFrames;
@@ -361,16 +367,7 @@ void Unlock(uint32_t output)
 void Close(uint32_t output)
 {
     if (!Server) return SdlAudioOutput.close(output);
-    OpenStream* open = StreamOf(output);
-    if (open == nullptr || open->stream == nullptr) return;
-    // Under the loop's lock no write call is running, and none comes after.
-    Pulse.mainloopLock(Loop);
-    Pulse.streamStateCallback(open->stream, nullptr, nullptr);
-    Pulse.streamWriteCallback(open->stream, nullptr, nullptr);
-    Pulse.streamDisconnect(open->stream);
-    Pulse.streamUnref(open->stream);
-    Pulse.mainloopUnlock(Loop);
-    open->stream = nullptr;
+    if (OpenStream* open = StreamOf(output)) DropStream(open);
 }
 
 bool Lost(uint32_t output)

@@ -38,13 +38,9 @@ static void RetireOutput(uint32_t device)
 static void SeekExactly(double seconds)
 {
     const double reached = openmpt_module_set_position_seconds(Player.module, seconds);
-    long frames = seconds > reached ? std::lround((seconds - reached) * Player.rate) : 0;
-    int16_t dropped[2 * 1024];
-    while (frames > 0) {
-        const size_t count = static_cast<size_t>(std::min(frames, 1024L));
-        if (RenderInto(Player.module, Player.rate, Player.mono, dropped, count) < count) return;
-        frames -= static_cast<long>(count);
-    }
+    Player.renderedFrom = reached;
+    Player.renderedFrames = 0;
+    if (seconds > reached) DropFrames(static_cast<uint64_t>(std::llround((seconds - reached) * Player.rate)));
 }
 
 bool ReopenPlayerOutput(double heardSeconds)
@@ -87,6 +83,26 @@ bool ReopenPlayerOutput(double heardSeconds)
     }
     Player.output->start(opened);
     return true;
+}
+
+// A gap only ever puts the music behind: the frames it missed are
+// rendered and dropped. Music ahead of the clock is left alone (it comes
+// only from the reports' own jitter).
+bool KeepPlayerAt(double clockSeconds)
+{
+    if (!Player.device || !Player.module || Player.output->queuedMicroseconds == nullptr) return false;
+    // More than a frame at 60 Hz with some room for the clock's own steps
+    // of a hundredth; less than a second.
+    constexpr double kSmallest = 0.02, kLargest = 1.0;
+    uint64_t queued = 0;
+    LockOutput();
+    const bool known = Player.output->queuedMicroseconds(Player.device, &queued);
+    if (known) {
+        const double behind = clockSeconds - (RenderedSeconds() - static_cast<double>(queued) * 1e-6);
+        if (behind >= kSmallest && behind < kLargest) DropFrames(static_cast<uint64_t>(std::llround(behind * Player.rate)));
+    }
+    UnlockOutput();
+    return known;
 }
 
 }  // namespace zelvik
