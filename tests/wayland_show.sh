@@ -103,8 +103,13 @@ for scale in 1 2; do
   unset DISPLAY
   if ((scale == 1)); then launch_xvfb 640x480x24 "$OUT/xvfb.log"; fi
   ERR=$OUT/stderr-$scale.txt
-  # The protocol log says at which density the windows draw.
-  (cd "$DATA_DIR" && exec env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client \
+  # The protocol log says at which density the windows draw. In a
+  # sanitizer build, leaks are not looked for here: SDL's Wayland back end,
+  # libxkbcommon and Mesa leave theirs at exit, from places that cannot be
+  # named (the X tests look for the show's own).
+  sanitizer=()
+  [[ -n "${ZELVIK_SANITIZED:-}" ]] && sanitizer=(ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
+  (cd "$DATA_DIR" && exec env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client "${sanitizer[@]}" \
     LD_PRELOAD="${ZELVIK_E2E_PRELOAD:-}" "$ZELVIK") 2>"$ERR" &
   ZELVIK_PID=$!
 
