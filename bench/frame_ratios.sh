@@ -5,10 +5,16 @@
 # baseline; then the mean frame of the whole show at 100 frames per second
 # over the baseline. Times are the process's own processor time, which a
 # machine shared with other work disturbs far less than time on the clock.
-# Usage: bench/frame_ratios.sh [PATH-TO-zelvik_bench] [extra benchmark options]
+# Usage: bench/frame_ratios.sh [PATH-TO-zelvik_bench [extra benchmark options]]
+# (default: the zelvik_bench of build/, or of ZELVIK_BUILD_DIR)
 set -euo pipefail
-BENCH="${1:-build/bench/zelvik_bench}"
-shift || true
+if (($#)); then
+  BENCH="$1"
+  shift
+else
+  source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+  BENCH="$(build_path "$BUILD_DIR" zelvik_bench)"
+fi
 "$BENCH" --benchmark_filter='ByteCopyBaseline|BM_Range|BM_WholeShow|ExpandCanvas|ConvertFrame/0' \
   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" 2>/dev/null |
   awk '

@@ -9,23 +9,22 @@
 #   RUNS   captures to time (default 3; the median is printed; 0 measures
 #          the file left by an earlier run)
 #   UNTIL  last demo clock (default: the whole show)
-# Run from the build's data folder or set ZELVIK_BUILD_DIR; needs ffmpeg and
+# Runs in the data folder of build/ (or ZELVIK_BUILD_DIR); needs ffmpeg and
 # /usr/bin/time. ZELVIK_VQ_NAME names the capture (default video.mp4; its
 # extension picks the container). The lossless reference is made once per
 # UNTIL and frame size and kept in $ZELVIK_VQ_DIR (default
 # /tmp/zelvik-video-quality).
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_DIR="${ZELVIK_BUILD_DIR:-$ROOT/build}"
-CAPTURE="$BUILD_DIR/tools/zelvik-capture"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+CAPTURE="$(build_path "$BUILD_DIR" zelvik-capture)"
 RUNS="${1:-3}"
 UNTIL="${2:-10935}"
 shift $(($# < 2 ? $# : 2))
 WORK="${ZELVIK_VQ_DIR:-/tmp/zelvik-video-quality}"
 VIDEO="$WORK/${ZELVIK_VQ_NAME:-video.mp4}"
 mkdir -p "$WORK"
-cd "$BUILD_DIR/data"
+cd "$(build_path "$BUILD_DIR" data)"
 
 seconds_of_video=$(awk -v u="$UNTIL" 'BEGIN { printf "%.2f", (int(u * 60 / 100) + 1) / 60 }')
 declare -a speeds walls cpus

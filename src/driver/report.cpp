@@ -6,8 +6,10 @@
 namespace zelvik {
 
 static const char* Prefix = "";
+static ReportWriter Writer;
 
 void SetReportPrefix(const char* program) { Prefix = program != nullptr ? program : ""; }
+void SetReportWriter(ReportWriter writer) { Writer = writer; }
 
 // Writes "<lead><program>: <formatted text>", with one line end when
 // `endLine`. Text that brings its own line ends (other libraries' messages)
@@ -24,7 +26,8 @@ static void Write(const char* lead, bool endLine, const char* format, va_list ar
     if (length > sizeof line - 2) length = sizeof line - 2;  // a cut line still ends
     while (length > static_cast<size_t>(used) && line[length - 1] == '\n') --length;
     if (endLine) line[length++] = '\n';
-    std::fwrite(line, 1, length, stderr);
+    if (Writer != nullptr) Writer(line, length, static_cast<size_t>(used));
+    else std::fwrite(line, 1, length, stderr);
 }
 
 void Report(const char* format, ...)

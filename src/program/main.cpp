@@ -7,13 +7,13 @@
 // up, leaving its choices at their defaults (music on, mono, 22050 Hz).
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "driver/report.h"
 #include "platform/files/data_files.h"
+#include "platform/process/messages.h"
 #include "program/backends.h"
 #include "program/demo_main.h"
 #include "program/options_dialog.h"
@@ -29,46 +29,48 @@ void PressStart(zelvik::WindowHandle dialog)
 void PrintHelp()
 {
     const std::string installed = zelvik::InstalledDataFolder();
-    std::printf(
+    const std::string text =
         "Usage: zelvik [--help | --version]\n"
         "A real-time audiovisual show: an options dialog (music, mono or stereo,\n"
         "22050 or 44100 Hz), then pictures and music full screen until Escape.\n"
         "\n"
         "Data files: scene1.bmp (pictures) and demo.xm (music), taken from the\n"
         "working folder, else from the installed data folder\n"
-        "  %s\n"
+        "  " + (installed.empty() ? std::string("(unknown)") : installed) + "\n"
         "\n"
         "  --help     this text\n"
         "  --version  the version number\n"
         "\n"
         "Environment: ZELVIK_AUTOSTART=1 presses Start at once (unattended runs).\n"
-        "SIGINT, SIGTERM and SIGHUP end the show like Escape (exit status 0).\n",
-        installed.empty() ? "(unknown)" : installed.c_str());
+        "SIGINT, SIGTERM and SIGHUP end the show like Escape (exit status 0).\n";
+    zelvik::WriteStandardOutput(text.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    zelvik::StartMessageOutput(ZELVIK_PRODUCT_NAME);
     zelvik::InitProgram();
     if (argc > 1) {
         const bool version = std::strcmp(argv[1], "--version") == 0;
         const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
         if (argc == 2 && version) {
-            std::printf("%s %s\n", zelvik::kProgramName, ZELVIK_VERSION);
-            return 0;
+            const std::string text = std::string(zelvik::kProgramName) + " " + ZELVIK_VERSION + "\n";
+            zelvik::WriteStandardOutput(text.c_str());
+            return zelvik::FinishMessageOutput(0);
         }
         if (argc == 2 && help) {
             PrintHelp();
-            return 0;
+            return zelvik::FinishMessageOutput(0);
         }
         // The first word that is not a lone request.
         const char* unknown = version || help ? argv[2] : argv[1];
         zelvik::Report("%s: unknown option (the show takes only --help or --version)", unknown);
-        return 2;
+        return zelvik::FinishMessageOutput(2);
     }
     const char* autostart = std::getenv("ZELVIK_AUTOSTART");
     if (autostart != nullptr && std::strcmp(autostart, "1") == 0) zelvik::SetDialogCreatedHook(PressStart);
     zelvik::UseSystemBackends();
-    return zelvik::DemoMain();
+    return zelvik::FinishMessageOutput(zelvik::DemoMain());
 }

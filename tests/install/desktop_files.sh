@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The desktop files as installed: the menu entry passes
 # desktop-file-validate, the AppStream metadata passes appstreamcli
-# validate --no-net, and both manual pages format without a warning; the
-# application id is the same in the entry's name, its icon, the metadata
-# and the icons' file names, and every icon is a PNG of its folder's size.
+# validate --no-net, and both manual pages format without a warning and
+# name the programs' version; the application id is the same in the
+# entry's name, its icon, the metadata and the icons' file names, and every
+# icon is a PNG of its folder's size.
 #
 # usage: desktop_files.sh BUILD_DIR APP_ID
 set -uo pipefail
@@ -58,6 +59,11 @@ for page in man6/zelvik.6.gz man1/zelvik-capture.1.gz; do
     expect "man $page: no warnings" test ! -s "$WORK/err"
     sed 's/^/  /' "$WORK/err"
   fi
+done
+# Both pages carry the programs' own version (the build writes it in).
+version="$("$PREFIX/bin/zelvik-capture" --version | cut -d' ' -f2)"
+for page in man6/zelvik.6.gz man1/zelvik-capture.1.gz; do
+  expect "$page names version $version" bash -c 'zcat "$1" | head -1 | grep -qF "\"Zelvik $2\""' - "$SHARE/man/$page" "$version"
 done
 # Every option of the capture tool's --help is in its manual page.
 "$PREFIX/bin/zelvik-capture" --help | grep -o -- '--[a-z]\+' | sort -u >"$WORK/options"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command-line contract of zelvik-capture: options, exit statuses,
-# output files, determinism.
+# output files, determinism; and the README's pictures, still as it draws
+# them.
 # Usage: capture_cli.sh PATH-TO-zelvik-capture PATH-TO-scene1.bmp
 set -uo pipefail
 
@@ -109,5 +110,17 @@ expect "shared clock written once" test "$(ls "$WORK/e")" = "clock_000007.png"
 
 check "missing sheet still renders" 0 "$CAPTURE" --at 0 --png "$WORK/f" --sheet "$WORK/nope.bmp"
 expect "missing sheet reported" grep -q "nope.bmp: not found" "$WORK/err"
+
+# The README's pictures (docs/pictures/clock_NNNNNN.png) are this tool's
+# frames at the default seed and rate: each must still be what it draws.
+PICTURES="$(dirname "${BASH_SOURCE[0]}")/../../docs/pictures"
+clocks=$(find "$PICTURES" -name 'clock_*.png' -printf '%f\n' | sed -E 's/clock_0*([0-9]+)\.png/\1/' | sort -n |
+  paste -sd,)
+expect "docs/pictures holds the README's pictures" test -n "$clocks"
+check "the README's pictures drawn again" 0 "$CAPTURE" --at "${clocks:-0}" --png "$WORK/pictures" --sheet "$SHEET"
+for picture in "$PICTURES"/clock_*.png; do
+  expect "docs/pictures/$(basename "$picture") is what the tool draws today" \
+    cmp -s "$picture" "$WORK/pictures/$(basename "$picture")"
+done
 
 finish

@@ -5,20 +5,23 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace zelvik {
 
 namespace {
 
-struct PngFailure {
+// Where the encoded bytes go, a file or memory, and why the encoding failed.
+struct PngSink {
     FILE* file = nullptr;
+    std::vector<uint8_t>* memory = nullptr;
     std::string reason;
 };
 
 void OnPngError(png_structp png, png_const_charp message)
 {
-    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
-    failure->reason = message;
+    auto* sink = static_cast<PngSink*>(png_get_error_ptr(png));
+    sink->reason = message;
     png_longjmp(png, 1);
 }
 
@@ -28,50 +31,42 @@ void OnPngWarning(png_structp, png_const_charp) {}
 // (a full disk, a file size limit) instead of libpng's bare "Write Error".
 void WritePngBytes(png_structp png, png_bytep data, size_t length)
 {
-    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, failure->file) != length) {
-        failure->reason = std::strerror(errno);
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    if (sink->memory != nullptr) {
+        sink->memory->insert(sink->memory->end(), data, data + length);
+    } else if (std::fwrite(data, 1, length, sink->file) != length) {
+        sink->reason = std::strerror(errno);
         png_longjmp(png, 1);
     }
 }
 
 void FlushPngBytes(png_structp png)
 {
-    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
-    if (std::fflush(failure->file) != 0) {
-        failure->reason = std::strerror(errno);
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    if (sink->file != nullptr && std::fflush(sink->file) != 0) {
+        sink->reason = std::strerror(errno);
         png_longjmp(png, 1);
     }
 }
 
-// Writes height rows (`pitch` bytes apart) as an 8-bit PNG of
-// the given colour type, with an optional colour table.
-std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
-                     size_t pitch, int colourType, const png_color* table, int tableSize)
+// Encodes height rows (`pitch` bytes apart) as an 8-bit PNG of the given
+// colour type, with an optional colour table, into `sink`. Returns "" on
+// success, else the reason.
+std::string EncodePng(PngSink& sink, const uint8_t* pixels, int32_t width, int32_t height, size_t pitch,
+                      int colourType, const png_color* table, int tableSize)
 {
-    const std::string temporary = path + ".part";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return std::strerror(errno);
-
-    PngFailure failure;
-    failure.file = file;
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, OnPngError, OnPngWarning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, OnPngError, OnPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::remove(temporary.c_str());
         return "out of memory";
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::remove(temporary.c_str());
-        return failure.reason.empty() ? "write failed" : failure.reason;
+        return sink.reason.empty() ? "write failed" : sink.reason;
     }
 
-    png_set_write_fn(png, &failure, WritePngBytes, FlushPngBytes);
+    png_set_write_fn(png, &sink, WritePngBytes, FlushPngBytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (table != nullptr) png_set_PLTE(png, info, table, tableSize);
@@ -80,7 +75,26 @@ std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t wid
         png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * pitch));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
+    return {};
+}
 
+// Writes the PNG to a temporary name and renames it, so that a failed
+// write leaves no partial file.
+std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
+                     size_t pitch, int colourType, const png_color* table, int tableSize)
+{
+    const std::string temporary = path + ".part";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) return std::strerror(errno);
+
+    PngSink sink;
+    sink.file = file;
+    const std::string failure = EncodePng(sink, pixels, width, height, pitch, colourType, table, tableSize);
+    if (!failure.empty()) {
+        std::fclose(file);
+        std::remove(temporary.c_str());
+        return failure;
+    }
     const bool flushed = std::fflush(file) == 0;
     const int savedErrno = errno;
     const bool closed = std::fclose(file) == 0;
@@ -116,6 +130,14 @@ std::string WriteRgbaPng(const std::string& path, const uint8_t* pixels, int32_t
 {
     return WritePng(path, pixels, width, height, static_cast<size_t>(width) * 4, PNG_COLOR_TYPE_RGBA,
                     nullptr, 0);
+}
+
+std::string EncodeRgbaPng(std::vector<uint8_t>* bytes, const uint8_t* pixels, int32_t width, int32_t height)
+{
+    PngSink sink;
+    sink.memory = bytes;
+    return EncodePng(sink, pixels, width, height, static_cast<size_t>(width) * 4, PNG_COLOR_TYPE_RGBA,
+                     nullptr, 0);
 }
 
 }  // namespace zelvik

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zelvik {
 
@@ -18,5 +19,9 @@ std::string WriteIndexedPng(const std::string& path, const uint8_t* pixels, int3
 // Writes width x height pixels of four bytes (red, green, blue, alpha),
 // rows back to back, the same way.
 std::string WriteRgbaPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height);
+
+// The same PNG, appended to `bytes` (for files that hold PNG pictures
+// inside, such as a Windows icon).
+std::string EncodeRgbaPng(std::vector<uint8_t>* bytes, const uint8_t* pixels, int32_t width, int32_t height);
 
 }  // namespace zelvik

@@ -66,7 +66,7 @@ struct AudioOutputBackend {
 // The back ends, one file each; a build compiles those of its system (the
 // platform table in src/CMakeLists.txt).
 extern const AudioOutputBackend SdlAudioOutput;  // output_sdl.cpp: SDL's audio thread
-// output_pulse.cpp: a Linux desktop's sound server (PulseAudio, or PipeWire
+// output_pulse_linux.cpp: a Linux desktop's sound server (PulseAudio, or PipeWire
 // through its PulseAudio server) spoken to directly, else SDL's output.
 extern const AudioOutputBackend DesktopAudioOutput;
 extern const AudioOutputBackend WebAudioOutput;  // output_web.cpp: a page's Web Audio

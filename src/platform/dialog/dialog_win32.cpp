@@ -5,6 +5,11 @@
 // message numbers and control ids are the system's own, so the messages
 // pass through unchanged.
 //
+// The dialog carries the executable's icon in its title bar, as the
+// show's window (SDL's) and Explorer do, and its controls are drawn with
+// the system's visual styles (common controls 6, which the executable's
+// manifest asks for).
+//
 // Our headers come first: <windows.h> defines the message names as macros
 // (with the same values) and DialogBoxParam / SendDlgItemMessage as
 // macros for its own functions.
@@ -19,6 +24,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 #undef DialogBoxParam
 #undef SendDlgItemMessage
 
@@ -32,6 +39,8 @@ HWND ActiveDialog;
 DialogProc ActiveProc;
 Window ActiveRecord;
 bool StopSent;
+// The icons in the running dialog's title bar, given back when it ends.
+HICON DialogIcons[2];
 
 void (*DialogCreatedHook)(WindowHandle);
 
@@ -41,11 +50,32 @@ constexpr UINT kStopPollMilliseconds = 50;
 // Posted at creation, so the hook runs once the dialog takes input.
 constexpr UINT kRunCreatedHook = WM_APP + 1;
 
+// The executable's first icon, which Explorer and the taskbar show for it,
+// at the system's two icon sizes; none when it has no icon. A title bar
+// shows an icon only beside a system menu, so the dialog is given one: its
+// Close item (and the close button that comes with it) cancels the dialog
+// as Escape does.
+void ShowExecutableIcon(HWND dialog)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return;
+    HICON& largeIcon = DialogIcons[0];
+    HICON& smallIcon = DialogIcons[1];
+    ExtractIconExW(path, 0, &largeIcon, &smallIcon, 1);
+    if (largeIcon == nullptr || smallIcon == nullptr) return;
+    SetWindowLongPtrW(dialog, GWL_STYLE, GetWindowLongPtrW(dialog, GWL_STYLE) | WS_SYSMENU);
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
 INT_PTR CALLBACK NativeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
         ActiveDialog = dialog;
+        ShowExecutableIcon(dialog);
         SetTimer(dialog, kStopTimer, kStopPollMilliseconds, nullptr);
         if (DialogCreatedHook) PostMessageA(dialog, kRunCreatedHook, 0, 0);
         // Non-zero: the system gives the focus to the first tab stop.
@@ -83,6 +113,9 @@ intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc,
         SDL_SetError("a dialog is already running");
         return -1;
     }
+    // The themed button classes of common controls 6.
+    static const INITCOMMONCONTROLSEX kControls = {sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&kControls);
     ActiveProc = proc;
     ActiveRecord = Window{nullptr, nullptr};
     StopSent = false;
@@ -93,6 +126,10 @@ intptr_t DialogBoxParam(int32_t templateId, WindowHandle owner, DialogProc proc,
     const DWORD error = result == -1 ? GetLastError() : 0;
     ActiveDialog = nullptr;
     ActiveProc = nullptr;
+    for (HICON& icon : DialogIcons) {
+        if (icon != nullptr) DestroyIcon(icon);
+        icon = nullptr;
+    }
     if (result == -1) {
         char text[256];
         DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
