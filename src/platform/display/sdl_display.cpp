@@ -488,9 +488,6 @@ static void PaceFlip()
     previous = when;
 }
 
-// Surface path: the memory back buffer scaled into the window's surface;
-// only the picture's rectangle goes to the window system, except after a
-// new surface (borders drawn) or an exposure.
 // Surface path through the renderer: the picture scaled into its texture,
 // copied 1:1 onto the black window.
 static void FlipPictureTexture()
@@ -525,6 +522,9 @@ static void FlipPictureTexture()
     CountPresent();
 }
 
+// Surface path: the memory back buffer scaled into the window's surface;
+// only the picture's rectangle goes to the window system, except after a
+// new surface (borders drawn) or an exposure.
 static void FlipSurface()
 {
     if (SdlWindow == nullptr || MemoryBackBuffer.empty()) return;
