@@ -1,7 +1,8 @@
 // A Linux desktop: X or Wayland. X errors are reported instead of ending
 // the process, a Wayland driver is tried first where a compositor's socket
-// is and not at all elsewhere, the dialog's font is DejaVu Sans from the usual font folders, and the
-// desktop's scale comes from GDK_SCALE or the X resource Xft.dpi.
+// is and not at all elsewhere, the dialog's font is DejaVu Sans from the
+// usual font folders, and the desktop's scale comes from GDK_SCALE or the
+// X resource Xft.dpi.
 //
 // The show does not link libX11: what it asks of X is looked up in the
 // library SDL's X11 driver loads.
