@@ -32,6 +32,8 @@
 
     const module = await ZelvikModule({
       canvas,
+      // The show's picture has a canvas of its own (display_web.cpp).
+      pictureCanvas: document.getElementById('picture'),
       wasmBinary: wasm.buffer,
       print: (text) => console.log(text),
       // The program's one-line messages are for the viewer as well; the
@@ -56,7 +58,8 @@
     let lastStage = -1;
     let countStart = performance.now();
     let countFrames = module._ZelvikFrameCount();
-    const state = { stage: 'loading', fps: 0 };
+    let showStart = 0;
+    const state = { stage: 'loading', fps: 0, starts: 0 };
     function watch(now) {
       const stage = module._ZelvikStage();
       if (stage !== lastStage) {
@@ -64,15 +67,15 @@
         state.stage = kStages[stage] || 'ended';
         document.body.className = `stage-${state.stage}`;
         if (state.stage === 'show') {
-          canvas.focus();
-          // The click on Start moments ago lets the page ask for full
-          // screen; a browser that refuses leaves the show in the page.
-          const stage = document.getElementById('stage');
-          if (stage.requestFullscreen && !document.fullscreenElement) {
-            stage.requestFullscreen().catch(() => console.log('full screen refused: the show runs in the page'));
-          }
+          ++state.starts;
+          showStart = now;
+          enterFullScreen();
+        } else {
+          leaveFullScreen();
+          soundLine.textContent = '';
         }
       }
+      if (state.stage === 'show') watchSound(now - showStart);
       const frames = module._ZelvikFrameCount();
       if (frames < countFrames) countFrames = frames;  // a new show
       if (now - countStart >= 1000) {
@@ -83,10 +86,28 @@
       }
       requestAnimationFrame(watch);
     }
+
+    // Sound needs the click on Start (the browser's rule): the show's
+    // audio output, and with it the audio clock, exists only from then on.
+    // Where the browser still will not play it (sound refused, or no audio
+    // output at all) the show goes on silently, and one line says so.
+    const soundLine = document.getElementById('sound');
+    function audioContext() {
+      return module.SDL2 && module.SDL2.audioContext ? module.SDL2.audioContext : null;
+    }
+    function watchSound(sinceStart) {
+      const context = audioContext();
+      const silent = context && context.state !== 'running' && sinceStart > 1000;
+      const text = silent ? 'No sound: the browser gives this page no audio output, so the show plays silently.' : '';
+      if (soundLine.textContent !== text) soundLine.textContent = text;
+    }
+
     requestAnimationFrame(watch);
 
     window.zelvik = {
       stage: () => state.stage,
+      starts: () => state.starts,
+      audioState: () => (audioContext() ? audioContext().state : 'none'),
       fps: () => state.fps,
       demoClock: () => module._ZelvikDemoClock(),
       frameCount: () => module._ZelvikFrameCount(),
@@ -98,7 +119,40 @@
     document.body.dataset.ready = 'yes';
   }
 
-  start().catch((error) => {
+  // Full screen for the whole stage, asked for right after the click on
+  // Start (which lets the page); a phone is then turned to landscape where
+  // the browser allows it. A browser that refuses (an iPhone's) leaves the
+  // show in the page, the picture as large as the page holds.
+  const fullScreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
+  function enterFullScreen() {
+    const stage = document.getElementById('stage');
+    const request = stage.requestFullscreen || stage.webkitRequestFullscreen;
+    if (!request || fullScreenElement()) return;
+    Promise.resolve(request.call(stage)).then(() => {
+      if (screen.orientation && screen.orientation.lock) screen.orientation.lock('landscape').catch(() => {});
+    }, () => console.log('full screen refused: the show runs in the page'));
+  }
+  function leaveFullScreen() {
+    if (!fullScreenElement()) return;
+    try {
+      if (screen.orientation && screen.orientation.unlock) screen.orientation.unlock();
+    } catch (error) {
+      // Nothing was locked.
+    }
+    const exit = document.exitFullscreen || document.webkitExitFullscreen;
+    if (exit) Promise.resolve(exit.call(document)).catch(() => {});
+  }
+
+  // The site offline: a service worker keeps every file of the site once
+  // the page has loaded them, so that the next visit works without a
+  // network; the browser also offers to install the page as an app.
+  function keepOffline() {
+    if (!('serviceWorker' in navigator)) return;
+    navigator.serviceWorker.register('service_worker.js')
+      .catch((error) => console.log(`the site cannot be kept for offline use: ${error.message || error}`));
+  }
+
+  start().then(keepOffline).catch((error) => {
     show(`The program could not start: ${error.message || error}`, true);
     console.error(error);
   });

@@ -11,7 +11,7 @@
 #include "driver/tick_clock.h"
 #include "platform/audio/demo_music.h"
 #include "platform/files/data_files.h"
-#include "platform/input/sdl_input.h"
+#include "platform/input/window_input.h"
 #include "platform/process/process.h"
 #include "program/demo_main_testing.h"
 #include "program/options_dialog.h"

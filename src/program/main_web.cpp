@@ -2,9 +2,10 @@
 // step per animation frame, and the step either serves the options dialog
 // (the same template and procedure as on the desktop, through the dialog
 // manager's modeless pieces) or takes one step of the show, the desktop's
-// own. Escape, a close request or leaving full screen ends the show and
-// brings the dialog back, since a page has no process to end. Exit leaves
-// the page idle.
+// own. Escape, leaving full screen or a tap on the picture (the page's
+// input, input_web.cpp) ends the show and brings the dialog back, since a
+// page has no process to end. The page itself asks for full screen and
+// leaves it (web/zelvik_page.js). Exit leaves the page idle.
 //
 // The page reads three things from the module: ZelvikStage() (0 loading,
 // 1 dialog, 2 show, 3 ended), ZelvikDemoClock() and ZelvikFrameCount().
@@ -15,7 +16,6 @@
 #include "driver/report.h"
 #include "platform/audio/module_player.h"
 #include "platform/dialog/modeless_dialog.h"
-#include "platform/display/sdl_display.h"
 #include "program/backends.h"
 #include "program/demo_main.h"
 #include "program/options_dialog.h"
@@ -27,7 +27,6 @@ enum Stage : int { kLoading = 0, kDialog = 1, kShow = 2, kEnded = 3 };
 
 Stage CurrentStage = kLoading;
 WindowHandle Options;
-bool WasFullScreen;
 
 void OpenOptions()
 {
@@ -38,23 +37,12 @@ void OpenOptions()
         CurrentStage = kEnded;
         return;
     }
+    // The dialog's renderer, made without vertical sync, has put the page's
+    // loop on timers, as fast as they run; it goes back to one step per
+    // animation frame, for the dialog and for the show after it, whose
+    // frames then keep to the screen's refresh.
+    emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
     CurrentStage = kDialog;
-}
-
-bool IsFullScreen()
-{
-    return EM_ASM_INT({ return document.fullscreenElement ? 1 : 0; }) != 0;
-}
-
-// The display asks for full screen as it opens; in a page SDL would put
-// that request off until the next key or click (as the browser wants a
-// user's gesture) and then stretch the canvas its own way. The page asks
-// for full screen itself, for the whole stage, right after the click on
-// Start, so SDL's request is withdrawn.
-void WithdrawFullScreenRequest()
-{
-    WindowHandle window = DisplayWindowHandle();
-    if (window != nullptr && window->sdlWindow != nullptr) SDL_SetWindowFullscreen(window->sdlWindow, 0);
 }
 
 void BeginShow()
@@ -69,18 +57,12 @@ void BeginShow()
         OpenOptions();
         return;
     }
-    WithdrawFullScreenRequest();
-    // The tab has the keyboard from the click on Start; the browser says
-    // when it loses it.
-    AppActive = 1;
-    WasFullScreen = IsFullScreen();
     CurrentStage = kShow;
 }
 
 void EndShow()
 {
     StopShowing();
-    if (IsFullScreen()) EM_ASM({ document.exitFullscreen().catch(() => {}); });
     OpenOptions();
 }
 
@@ -98,20 +80,13 @@ void DialogStep()
     }
 }
 
-void ShowStepInPage()
-{
-    // Leaving full screen (the browser's own Escape) ends the show too.
-    const bool fullScreen = IsFullScreen();
-    if (WasFullScreen && !fullScreen) RequestShowEnd();
-    WasFullScreen = fullScreen;
-    if (!ShowStep()) EndShow();
-}
-
 void Step()
 {
     switch (CurrentStage) {
     case kDialog: DialogStep(); break;
-    case kShow: ShowStepInPage(); break;
+    case kShow:
+        if (!ShowStep()) EndShow();
+        break;
     default: break;
     }
 }

@@ -195,6 +195,28 @@ TEST_F(OptionsDialogTest, ClickNeedsPressAndReleaseOnTheSameControl)
     EXPECT_EQ(StartRequested, 0);
 }
 
+TEST_F(OptionsDialogTest, AFingerHitsAControlWithinTheTouchTargetSizeWhereNoOtherIsNearer)
+{
+    PixelRect exitButton{};
+    GetDlgItemRect(dialog, kExitButton, &exitButton);
+    const auto tap = [this](int x, int y, bool finger) {
+        SDL_Event down = MouseButton(true, windowId, x, y);
+        SDL_Event up = MouseButton(false, windowId, x, y);
+        if (finger) down.button.which = up.button.which = SDL_TOUCH_MOUSEID;
+        Send(down);
+        Send(up);
+    };
+    // Exit is less than 44 points tall: just below it, where no other
+    // control is nearer, a pointer misses and a finger does not.
+    const int x = exitButton.x + exitButton.w / 2;
+    const int below = exitButton.y + exitButton.h + 2;
+    tap(x, below, false);
+    EXPECT_FALSE(Ended());
+    tap(x, below, true);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(StartRequested, 0);
+}
+
 TEST_F(OptionsDialogTest, StartEndsTheDialogWithStartRequested)
 {
     Click(kStereoButton);

@@ -1,19 +1,41 @@
-// Browser test of the web build: serves the site on 127.0.0.1, opens it in
-// the system's chromium (headless, fresh profile) and checks that
+// Browser test of the web build: serves the site on 127.0.0.1 and opens it
+// in Debian's firefox-esr and chromium (headless, fresh profiles), checking
+// in each that
 //   - the page loads with no console errors, no uncaught exceptions, no
 //     failed requests and no request to any other origin;
 //   - the frame-hash hook (frames.html) answers, for every asked-for demo
 //     clock, with the hash the native capture tool's frame has;
 //   - the show's page (index.html) draws the options dialog (its buttons
-//     with their captions where the dialog manager put them), a click on
-//     Start starts the show with the intro's grey square at its place in
-//     the 4:3 picture, the audio clock advances, and Escape brings the
-//     dialog back.
+//     with their captions where the dialog manager put them); before the
+//     click on Start there is no running audio output and no demo clock; a
+//     click on Start starts the show with the intro's grey square at its
+//     place in the 4:3 picture, the audio clock advances (or, where the
+//     browser has no audio output, one line on the page says the show is
+//     silent), and Escape brings the dialog back.
+// In chromium also
+//   - a site without its sprite sheet names it on the page and still plays;
+//   - a page hidden for 5 s (another tab in front) draws nothing meanwhile
+//     and comes back at the music's position, with no burst of frames;
+//   - with the processor slowed 4 and 6 times the show keeps time with the
+//     music (frames per second and drift are printed: a measurement);
+//   - on an emulated phone (390x844, 3 device pixels per CSS pixel, touch),
+//     in portrait without full screen (as on an iPhone) and in landscape
+//     with it: the dialog at the screen's density within the page, one tap
+//     on Start starts the show once, the picture fills the width
+//     (portrait, with a word on turning the phone) or the height
+//     (landscape) at 4:3 with sharp pixels, a double tap neither zooms nor
+//     scrolls, and a tap on the picture brings the options back;
+//   - offline: after a first visit the server is stopped, the page is
+//     loaded again, and the dialog comes and the show plays with music.
 //
 // Usage: node browser_test.mjs SITE_DIR EXPECTED_FILE SEED FPS
 // EXPECTED_FILE holds "clock hash" lines (hash: 16 hex digits).
-// Environment: ZELVIK_CHROMIUM (default /usr/bin/chromium),
-// ZELVIK_WEB_SCREENSHOTS (a folder for screenshots of the dialog and the show).
+// Environment: ZELVIK_CHROMIUM (default /usr/bin/chromium), ZELVIK_FIREFOX
+// (default /usr/bin/firefox-esr), ZELVIK_WEB_BROWSERS (default
+// "firefox,chromium"), ZELVIK_PULSE_SERVER (a sound server for firefox; it
+// is also run once without one, for the silent line), ZELVIK_WEB_SCREENSHOTS
+// (a folder for screenshots of the dialog and the show in each browser and
+// on the phone).
 import { createServer } from 'node:http';
 import { readFile, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -70,14 +92,19 @@ function serve(root) {
   });
 }
 
-// The options dialog's Start and Exit buttons (their control ids).
+// The options dialog's controls (their control ids).
 const kStartButton = 1000;
 const kExitButton = 1001;
+const kControls = { Start: kStartButton, Exit: kExitButton, 'Play music': 1002, Mono: 1003, Stereo: 1004,
+                    22050: 1005, 44100: 1006 };
 
 const failures = [];
 function fail(message) {
-  failures.push(message);
-  console.log(`test-web: FAIL: ${message}`);
+  failures.push(`${current}: ${message}`);
+  console.log(`test-web: FAIL: ${current}: ${message}`);
+}
+function say(message) {
+  console.log(`test-web: ${current}: ${message}`);
 }
 
 const expected = new Map();
@@ -92,32 +119,93 @@ if (expected.size === 0) {
 
 const server = await serve(siteDir);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const profile = await mkdtemp(path.join(tmpdir(), 'zelvik-chromium-'));
-let browser;
-try {
-  browser = await puppeteer.launch({
-    executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: [
-      '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--autoplay-policy=no-user-gesture-required', '--window-size=800,600',
-    ],
+const sleep = (milliseconds) => new Promise((resolve) => setTimeout(resolve, milliseconds));
+// The browser of the checks running now, for messages and screenshot names.
+let current = '';
+const browsers = (process.env.ZELVIK_WEB_BROWSERS || 'firefox,chromium').split(',').filter(Boolean);
+for (const name of browsers) {
+  if (name === 'firefox') {
+    const pulseServer = process.env.ZELVIK_PULSE_SERVER || '';
+    await inFirefox(pulseServer, true);
+    // Without a sound server the page must say that the show is silent.
+    if (pulseServer) await inFirefox('', false);
+  } else if (name === 'chromium') {
+    await inChromium();
+  } else {
+    fail(`unknown browser ${name} in ZELVIK_WEB_BROWSERS`);
+  }
+}
+if (server.listening) server.close();
+
+// Runs `checks(browser)` in a browser launched with `options` and a fresh
+// profile, which is removed afterwards.
+async function inBrowser(name, options, checks) {
+  current = name;
+  const profile = await mkdtemp(path.join(tmpdir(), `zelvik-${name.split(' ')[0]}-`));
+  const started = Date.now();
+  let browser;
+  try {
+    browser = await puppeteer.launch({ headless: true, userDataDir: profile, ...options });
+    console.log(`test-web: ${name}: ${await browser.version()}`);
+    await checks(browser);
+  } catch (error) {
+    fail(error.message || String(error));
+  } finally {
+    if (browser) {
+      // Requests still open when the browser closes are aborted: not a fault.
+      for (const page of await browser.pages().catch(() => [])) page.removeAllListeners();
+      await browser.close().catch(() => {});
+    }
+    await rm(profile, { recursive: true, force: true });
+    console.log(`test-web: ${name}: done in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+  }
+}
+
+// Debian's firefox-esr over WebDriver BiDi. Sound without a gesture is let
+// through (the test clicks through puppeteer), and goes to `pulseServer`;
+// with none the page has no audio output and says so. `withFrames`: the
+// frame hashes are checked too.
+async function inFirefox(pulseServer, withFrames) {
+  const name = pulseServer ? 'firefox' : 'firefox without sound';
+  const env = { ...process.env, PULSE_SERVER: pulseServer || 'unix:/nonexistent/zelvik-no-sound' };
+  await inBrowser(name, {
+    browser: 'firefox',
+    executablePath: process.env.ZELVIK_FIREFOX || '/usr/bin/firefox-esr',
+    extraPrefsFirefox: { 'media.autoplay.default': 0 },
+    env,
+  }, async (browser) => {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 800, height: 600 });
+    watch(page);
+    if (withFrames) await checkFrames(page);
+    await checkShow(page, { sound: Boolean(pulseServer) });
   });
-  const page = await browser.newPage();
-  watch(page);
-  await checkFrames(page);
-  await checkShow(page);
-  await checkMissingData(page);
-  // Requests still open when the browser closes are aborted: not a fault.
-  page.removeAllListeners();
-} catch (error) {
-  fail(error.message || String(error));
-} finally {
-  if (browser) await browser.close();
-  server.close();
-  await rm(profile, { recursive: true, force: true });
+}
+
+// Debian's chromium over the DevTools protocol, with the browser's own
+// autoplay policy: the click on Start is what lets the page play sound.
+async function inChromium() {
+  await inBrowser('chromium', {
+    executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
+    args: [
+      '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--window-size=800,600',
+    ],
+  }, async (browser) => {
+    const page = await browser.newPage();
+    // The site's service worker would answer from its cache where the
+    // checks below withhold a file; the offline check has its own context.
+    await page.setBypassServiceWorker(true);
+    watch(page);
+    await checkFrames(page);
+    await checkShow(page, { sound: true });
+    await checkMissingData(page);
+    await checkBackground(browser, page);
+    await checkSlowMachine(page);
+    await checkPhone(browser);
+    await checkOffline(browser);
+  });
 }
 
 function watch(page) {
@@ -153,14 +241,14 @@ async function checkFrames(page) {
   const loadStart = Date.now();
   await page.goto(`${origin}/frames.html`, { waitUntil: 'load', timeout: 30000 });
   await page.waitForSelector('body[data-ready="yes"]', { timeout: 30000 });
-  console.log(`test-web: page ready in ${Date.now() - loadStart} ms`);
+  say(`page ready in ${Date.now() - loadStart} ms`);
 
   const clocks = [...expected.keys()];
   const hashStart = Date.now();
   const actual = await page.evaluate(
     (seed, fps, list) => window.zelvik.frameHashes(seed, fps, list),
     Number(seedText), Number(fpsText), clocks);
-  console.log(`test-web: ${clocks.length} frame hashes in ${Date.now() - hashStart} ms`);
+  say(`${clocks.length} frame hashes in ${Date.now() - hashStart} ms`);
   let same = 0;
   for (const [clock, hash] of expected) {
     if (actual[clock] === hash) {
@@ -169,7 +257,7 @@ async function checkFrames(page) {
       fail(`frame at demo clock ${clock}: browser ${actual[clock]}, native ${hash}`);
     }
   }
-  console.log(`test-web: ${same} of ${expected.size} frames bit-exact with the native build`);
+  say(`${same} of ${expected.size} frames bit-exact with the native build`);
 }
 
 // The page's pixels in a rectangle as [r, g, b, a, ...] (a screenshot, so
@@ -191,7 +279,7 @@ async function pixels(page, clip) {
 
 async function screenshot(page, name) {
   const folder = process.env.ZELVIK_WEB_SCREENSHOTS;
-  if (folder) await page.screenshot({ path: path.join(folder, `${name}.png`) });
+  if (folder) await page.screenshot({ path: path.join(folder, `${current.replace(/ /g, '-')}-${name}.png`) });
 }
 
 async function waitForStage(page, stage, timeout = 15000) {
@@ -241,7 +329,7 @@ async function checkMissingData(page) {
     await page.mouse.click(start.x + start.width / 2, start.y + start.height / 2);
     await waitForStage(page, 'show');
     await page.waitForFunction(() => window.zelvik.frameCount() >= 10, { timeout: 15000, polling: 50 });
-    console.log(`test-web: without scene1.bmp the page says "${status}" and the show runs`);
+    say(`without scene1.bmp the page says "${status}" and the show runs`);
     await page.keyboard.press('Escape');
     await waitForStage(page, 'dialog');
   } finally {
@@ -249,71 +337,366 @@ async function checkMissingData(page) {
   }
 }
 
-async function checkShow(page) {
+// The show's 4:3 picture in page coordinates.
+async function pictureBox(page) {
+  return page.evaluate(() => {
+    const box = document.getElementById('picture').getBoundingClientRect();
+    return { x: box.left, y: box.top, w: box.width, h: box.height };
+  });
+}
+
+// A point of the 320x200 canvas in page coordinates.
+function canvasPoint(where, x, y) {
+  return { x: where.x + (x * where.w) / 320, y: where.y + (y * where.h) / 200 };
+}
+
+// Demo clock and audio clock at one moment, and their difference in
+// milliseconds (the demo clock counts hundredths of a second).
+async function clocks(page) {
+  return page.evaluate(() => {
+    const demo = window.zelvik.demoClock();
+    const audio = window.zelvik.audioTime();
+    return { demo, audio, frames: window.zelvik.frameCount(), now: performance.now(), offset: demo * 10 - audio * 1000 };
+  });
+}
+
+// Starts the show from a freshly loaded page with a click on Start.
+async function startShow(page) {
   await page.goto(`${origin}/`, { waitUntil: 'load', timeout: 30000 });
   await waitForStage(page, 'dialog', 30000);
-  await new Promise((resolve) => setTimeout(resolve, 300));
+  const start = await itemBox(page, kStartButton);
+  await page.mouse.click(start.x + start.width / 2, start.y + start.height / 2);
+  await waitForStage(page, 'show');
+}
+
+// `sound`: whether the browser has an audio output; without one the page
+// must say that the show is silent.
+async function checkShow(page, { sound }) {
+  await page.goto(`${origin}/`, { waitUntil: 'load', timeout: 30000 });
+  await waitForStage(page, 'dialog', 30000);
+  await sleep(300);
   await screenshot(page, 'dialog');
   const start = await checkButton(page, kStartButton, 'Start');
   await checkButton(page, kExitButton, 'Exit');
-  console.log('test-web: options dialog drawn with its Start and Exit buttons');
+  say('options dialog drawn with its Start and Exit buttons');
+
+  // Sound and the demo clock wait for the gesture.
+  await sleep(500);
+  const before = await page.evaluate(() => [window.zelvik.audioState(), window.zelvik.demoClock()]);
+  if (before[0] === 'running' || before[1] !== 0) {
+    fail(`before Start the audio output is ${before[0]} and the demo clock ${before[1]}`);
+  } else {
+    say(`before Start: audio output ${before[0]}, demo clock ${before[1]}`);
+  }
 
   await page.mouse.click(start.x + start.width / 2, start.y + start.height / 2);
   await waitForStage(page, 'show');
-  console.log('test-web: a click on Start started the show');
+  say('a click on Start started the show');
 
-  // The intro's light-grey square, (264,124)-(296,156) of 320x200, in the
-  // 4:3 picture centred in the canvas's drawing.
+  // The intro's light-grey square, (264,124)-(296,156) of 320x200.
   await page.waitForFunction(() => window.zelvik.demoClock() >= 150, { timeout: 15000, polling: 50 });
   await screenshot(page, 'intro');
-  const where = await page.evaluate(() => {
-    const canvas = document.getElementById('canvas');
-    const box = canvas.getBoundingClientRect();
-    // object-fit: contain of the drawing inside the element's box
-    const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-    const drawnW = canvas.width * scale;
-    const drawnH = canvas.height * scale;
-    const left = box.left + (box.width - drawnW) / 2;
-    const top = box.top + (box.height - drawnH) / 2;
-    const pictureW = Math.min(drawnW, (drawnH * 4) / 3);
-    const pictureH = (pictureW * 3) / 4;
-    return { x: left + (drawnW - pictureW) / 2, y: top + (drawnH - pictureH) / 2, w: pictureW, h: pictureH };
-  });
-  const at = (x, y) => ({ x: Math.round(where.x + (x * where.w) / 320), y: Math.round(where.y + (y * where.h) / 200) });
-  const centre = at(280, 140);
-  const square = await pixels(page, { x: centre.x - 2, y: centre.y - 2, width: 4, height: 4 });
-  const [r, g, b] = square;
+  const where = await pictureBox(page);
+  if (Math.abs(where.w * 3 - where.h * 4) > 2) fail(`the picture is ${where.w}x${where.h}, not 4:3`);
+  const centre = canvasPoint(where, 280, 140);
+  const [r, g, b] = await pixels(page, { x: Math.round(centre.x) - 2, y: Math.round(centre.y) - 2, width: 4, height: 4 });
   if (!(r > 150 && Math.abs(r - g) < 8 && Math.abs(r - b) < 8)) {
     fail(`the intro's grey square is not at ${JSON.stringify(centre)}: colour ${r},${g},${b}`);
   } else {
-    console.log(`test-web: the intro's grey square is at its place (${r},${g},${b} at ${centre.x},${centre.y})`);
+    say(`the intro's grey square is at its place in the ${Math.round(where.w)}x${Math.round(where.h)} picture`);
   }
 
   const audioStart = await page.evaluate(() => window.zelvik.audioTime());
-  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await sleep(1500);
   const audioEnd = await page.evaluate(() => window.zelvik.audioTime());
-  if (!(await page.evaluate(() => window.zelvik.musicPlaying()))) fail('the music is not playing');
-  if (!(audioEnd > audioStart && audioStart >= 0)) {
-    fail(`the audio clock does not advance (${audioStart} s, then ${audioEnd} s)`);
+  const state = await page.evaluate(() => window.zelvik.audioState());
+  const line = await page.evaluate(() => document.getElementById('sound').textContent);
+  if (sound) {
+    if (!(await page.evaluate(() => window.zelvik.musicPlaying()))) fail('the music is not playing');
+    if (!(audioEnd > audioStart && audioStart >= 0) || state !== 'running') {
+      fail(`the audio output is ${state} and its clock does not advance (${audioStart} s, then ${audioEnd} s)`);
+    } else {
+      say(`the audio clock advanced ${(audioEnd - audioStart).toFixed(2)} s in 1.5 s`);
+    }
+    if (line) fail(`with sound the page says "${line}"`);
+  } else if (state === 'running' || !/no sound/i.test(line)) {
+    fail(`without an audio output the audio is ${state} and the page says "${line}"`);
   } else {
-    console.log(`test-web: the audio clock advanced ${(audioEnd - audioStart).toFixed(2)} s in 1.5 s`);
+    say(`without an audio output the show plays and the page says "${line}"`);
   }
   const fps = await page.evaluate(() => window.zelvik.fps());
-  console.log(`test-web: the page counts ${fps.toFixed(1)} frames/s`);
+  say(`the page counts ${fps.toFixed(1)} frames/s`);
+  const fullScreen = await page.evaluate(() => (document.fullscreenElement ? document.fullscreenElement.id : 'none'));
+  say(`full screen: ${fullScreen}`);
 
   for (const [name, clock] of [['lightning', 3000], ['torus', 4200], ['plasma', 7000]]) {
     await page.evaluate((wanted) => window.zelvik.jumpTo(wanted), clock);
     await page.waitForFunction((wanted) => window.zelvik.demoClock() >= wanted, { timeout: 15000, polling: 50 }, clock);
-    await new Promise((resolve) => setTimeout(resolve, 200));
+    await sleep(200);
     await screenshot(page, name);
   }
 
   await page.keyboard.press('Escape');
   await waitForStage(page, 'dialog');
-  await new Promise((resolve) => setTimeout(resolve, 300));
+  await sleep(300);
   await checkButton(page, kStartButton, 'Start');
   await screenshot(page, 'dialog_again');
-  console.log('test-web: Escape brought the options dialog back');
+  say('Escape brought the options dialog back');
+}
+
+// The page hidden behind another tab for 5 s: the browser sends it no
+// animation frames, the music goes on; back in front, the first frame is
+// at the music's position (within one frame, plus the demo clock's own
+// step of 10 ms), with no burst of frames to catch up.
+async function checkBackground(browser, page) {
+  await startShow(page);
+  await sleep(1500);
+  const before = await clocks(page);
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(200);
+  const hidden = await clocks(page);
+  if ((await page.evaluate(() => document.visibilityState)) !== 'hidden') fail('the page did not become hidden');
+  await sleep(5000);
+  const stillHidden = await clocks(page);
+  await page.bringToFront();
+  await other.close();
+  // The page's own animation frames after its return (up to a second's
+  // worth), until ten more have passed after the first frame drawn: frames
+  // drawn and the clocks at each.
+  const after = await page.evaluate((hiddenFrames) => new Promise((resolve) => {
+    const samples = [];
+    let drawnAt = -1;
+    const sample = () => {
+      const frames = window.zelvik.frameCount();
+      const demo = window.zelvik.demoClock();
+      samples.push({ frames, offset: demo * 10 - window.zelvik.audioTime() * 1000 });
+      if (drawnAt < 0 && frames > hiddenFrames) drawnAt = samples.length - 1;
+      if (samples.length < 60 && (drawnAt < 0 || samples.length - drawnAt <= 10)) requestAnimationFrame(sample);
+      else resolve(samples);
+    };
+    requestAnimationFrame(sample);
+  }), stillHidden.frames);
+  const firstAt = after.findIndex((sample) => sample.frames > stillHidden.frames);
+  const drawnHidden = stillHidden.frames - hidden.frames;
+  if (drawnHidden > 2) fail(`${drawnHidden} frames drawn while the page was hidden`);
+  if (firstAt < 0) {
+    fail(`no frame drawn in ${after.length} animation frames after the page came back`);
+  } else {
+    const first = after[firstAt];
+    const last = after[after.length - 1];
+    const shift = first.offset - before.offset;
+    const burst = last.frames - first.frames;
+    say(`hidden 5 s: ${drawnHidden} frames drawn meanwhile; back, the first frame (at animation frame ${firstAt + 1}) ` +
+        `is ${shift.toFixed(0)} ms off the music's position it kept before, then ${burst} frames in ` +
+        `${after.length - 1 - firstAt} animation frames`);
+    if (!(Math.abs(shift) <= 1000 / 60 + 10)) fail(`back from hiding the picture is ${shift} ms off the music`);
+    if (burst > after.length - 1 - firstAt) fail(`back from hiding ${burst} frames in ${after.length - 1 - firstAt} animation frames`);
+  }
+  await page.keyboard.press('Escape');
+  await waitForStage(page, 'dialog');
+}
+
+// The processor slowed 4 and 6 times (Chrome DevTools Protocol): frames
+// per second and the drift of the demo clock from the audio clock over
+// 5 s. The frame rate is a measurement (printed); the clock must keep
+// time, skipping frames rather than slowing: a clock that slowed with the
+// frames would drift by seconds; the bound (15 frames) leaves room for the
+// audio output of a busy machine falling behind.
+async function checkSlowMachine(page) {
+  await startShow(page);
+  const session = await page.createCDPSession();
+  try {
+    for (const rate of [4, 6]) {
+      await session.send('Emulation.setCPUThrottlingRate', { rate });
+      await sleep(1500);
+      const a = await clocks(page);
+      await sleep(5000);
+      const b = await clocks(page);
+      const seconds = (b.now - a.now) / 1000;
+      const fps = (b.frames - a.frames) / seconds;
+      const drift = b.offset - a.offset;
+      say(`processor ${rate}x slower: ${fps.toFixed(1)} frames/s, demo clock ${((b.demo - a.demo) / 100).toFixed(2)} s ` +
+          `and audio clock ${(b.audio - a.audio).toFixed(2)} s in ${seconds.toFixed(2)} s, drift ${drift.toFixed(0)} ms`);
+      if (!(Math.abs(drift) < 250)) fail(`at ${rate}x the demo clock drifts ${drift} ms from the audio clock in 5 s`);
+    }
+  } finally {
+    await session.send('Emulation.setCPUThrottlingRate', { rate: 1 });
+    await session.detach();
+  }
+  await page.keyboard.press('Escape');
+  await waitForStage(page, 'dialog');
+}
+
+// The picture's pixels are sharp blocks: across the left edge of the
+// intro's grey square (canvas pixels 261 to 267 of row 140), every device
+// pixel of the page has the colour of one of those canvas pixels, and both
+// the square's and the background's are there. A blurred picture has
+// colours in between.
+async function checkSharpEdge(page, where) {
+  const canvasColours = () => page.evaluate(() => {
+    const data = document.getElementById('picture').getContext('2d').getImageData(261, 140, 7, 1).data;
+    const colours = [];
+    for (let i = 0; i < data.length; i += 4) colours.push([data[i], data[i + 1], data[i + 2]]);
+    return colours;
+  });
+  const colours = await canvasColours();
+  const left = canvasPoint(where, 262, 140.2);
+  const right = canvasPoint(where, 266, 140.2);
+  const shot = await pixels(page, { x: Math.ceil(left.x), y: Math.floor(left.y), width: Math.floor(right.x - left.x) - 1, height: 1 });
+  colours.push(...(await canvasColours()));
+  const near = (i, colour) => colour.every((c, k) => Math.abs(shot[i + k] - c) <= 2);
+  const seen = new Set();
+  for (let i = 0; i < shot.length; i += 4) {
+    const index = colours.findIndex((colour) => near(i, colour));
+    if (index < 0) {
+      fail(`the picture's pixels are not sharp blocks: ${shot.slice(i, i + 3)} is none of the canvas's ${JSON.stringify(colours)}`);
+      return;
+    }
+    seen.add(colours[index].join());
+  }
+  if (seen.size < 2) fail(`no edge where the intro's grey square begins: ${[...seen].join(' ')}`);
+}
+
+// An emulated phone, 390x844 CSS pixels at 3 device pixels each, touch.
+async function checkPhone(browser) {
+  const context = await browser.createBrowserContext();
+  try {
+    for (const landscape of [false, true]) {
+      current = `phone ${landscape ? 'landscape' : 'portrait'}`;
+      const page = await context.newPage();
+      await page.setBypassServiceWorker(true);
+      watch(page);
+      // In portrait the phone is an iPhone: no full screen for the page.
+      if (!landscape) {
+        await page.evaluateOnNewDocument(() => {
+          delete Element.prototype.requestFullscreen;
+          delete Element.prototype.webkitRequestFullscreen;
+        });
+      }
+      await page.setViewport({ width: landscape ? 844 : 390, height: landscape ? 390 : 844, deviceScaleFactor: 3,
+                               isMobile: true, hasTouch: true, isLandscape: landscape });
+      await page.goto(`${origin}/`, { waitUntil: 'load', timeout: 30000 });
+      await waitForStage(page, 'dialog', 30000);
+      await sleep(300);
+      await screenshot(page, 'dialog');
+      await checkPhoneDialog(page, landscape);
+
+      // A double tap beside the dialog: no zoom, no scroll.
+      await page.touchscreen.tap(20, 20);
+      await sleep(80);
+      await page.touchscreen.tap(20, 20);
+      await sleep(500);
+      const view = await page.evaluate(() => ({
+        scale: window.visualViewport ? window.visualViewport.scale : 1,
+        x: window.scrollX, y: window.scrollY,
+        tall: document.documentElement.scrollHeight > window.innerHeight,
+        wide: document.documentElement.scrollWidth > window.innerWidth,
+      }));
+      if (view.scale !== 1 || view.x || view.y || view.tall || view.wide) fail(`a double tap zoomed or scrolled: ${JSON.stringify(view)}`);
+
+      // In portrait Start is drawn under 44 CSS pixels tall; a finger's
+      // target is that tall, so a tap just above it lands on it.
+      const start = await itemBox(page, kStartButton);
+      await page.touchscreen.tap(start.x + start.width / 2, landscape ? start.y + start.height / 2 : start.y - 2);
+      await waitForStage(page, 'show');
+      await page.waitForFunction(() => window.zelvik.demoClock() >= 150, { timeout: 15000, polling: 50 });
+      const state = await page.evaluate(() => ({
+        starts: window.zelvik.starts(), stage: window.zelvik.stage(), width: window.innerWidth, height: window.innerHeight,
+        fullScreen: Boolean(document.fullscreenElement),
+        turn: getComputedStyle(document.getElementById('turn')).display !== 'none',
+        tall: document.documentElement.scrollHeight > window.innerHeight,
+      }));
+      if (state.starts !== 1 || state.stage !== 'show') fail(`one tap on Start: ${state.starts} starts, stage ${state.stage}`);
+      const where = await pictureBox(page);
+      await screenshot(page, 'show');
+      const fills = landscape ? Math.abs(where.h - state.height) <= 1 : Math.abs(where.w - state.width) <= 1;
+      if (!fills || Math.abs(where.w * 3 - where.h * 4) > 2) {
+        fail(`the picture is ${where.w}x${where.h} in ${state.width}x${state.height}`);
+      }
+      if (state.turn === landscape) fail(`the word on turning the phone is ${state.turn ? 'shown' : 'missing'}`);
+      if (state.tall) fail('the page scrolls during the show');
+      await checkSharpEdge(page, where);
+      say(`one tap started the show once; picture ${where.w.toFixed(1)}x${where.h.toFixed(1)} in ` +
+          `${state.width}x${state.height}, sharp pixels, full screen ${state.fullScreen ? 'on' : 'off'}` +
+          `${state.turn ? ', with the word on turning the phone' : ''}`);
+
+      // A tap on the picture brings the options back.
+      await page.touchscreen.tap(where.x + where.w / 2, where.y + where.h / 2);
+      await waitForStage(page, 'dialog');
+      say('a tap on the picture brought the options back');
+      page.removeAllListeners();
+    }
+  } finally {
+    await context.close();
+    current = 'chromium';
+  }
+}
+
+// The dialog on the phone: inside the page, drawn at the screen's density
+// (its canvas has 3 pixels per CSS pixel), and in landscape its push
+// buttons drawn at least 44 CSS pixels tall (every control's height is
+// printed). In portrait the page's width does not allow that; there a
+// finger's target is larger than the control where there is room (the tap
+// on Start in checkPhone).
+async function checkPhoneDialog(page, landscape) {
+  const dialog = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const box = canvas.getBoundingClientRect();
+    return { left: box.left, top: box.top, right: box.right, bottom: box.bottom, w: box.width, h: box.height,
+             pixelsW: canvas.width, width: window.innerWidth, height: window.innerHeight };
+  });
+  if (dialog.left < 0 || dialog.top < 0 || dialog.right > dialog.width || dialog.bottom > dialog.height) {
+    fail(`the dialog (${JSON.stringify(dialog)}) does not fit the page`);
+  }
+  if (Math.abs(dialog.pixelsW - dialog.w * 3) > 3) fail(`the dialog's canvas has ${dialog.pixelsW} pixels for ${dialog.w} CSS pixels`);
+  const heights = {};
+  for (const [name, id] of Object.entries(kControls)) heights[name] = (await itemBox(page, id)).height;
+  if (landscape && !(heights.Start >= 44 && heights.Exit >= 44)) fail(`Start and Exit under 44 CSS pixels tall: ${JSON.stringify(heights)}`);
+  say(`dialog ${dialog.w.toFixed(0)}x${dialog.h.toFixed(0)} CSS pixels at 3 pixels each; controls ` +
+      `${Object.entries(heights).map(([name, height]) => `${name} ${height}`).join(', ')} CSS pixels tall`);
+  await checkButton(page, kStartButton, 'Start');
+}
+
+// The site offline: a first visit (its own profile) lets the service
+// worker keep the site; the server is then stopped and the page loaded
+// again: the dialog comes and the show plays with music.
+async function checkOffline(browser) {
+  current = 'chromium offline';
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    page.on('pageerror', (error) => fail(`uncaught in the page: ${error.message}`));
+    await page.goto(`${origin}/`, { waitUntil: 'load', timeout: 30000 });
+    await waitForStage(page, 'dialog', 30000);
+    const kept = await page.evaluate(async () => {
+      await navigator.serviceWorker.ready;
+      const names = (await caches.keys()).filter((name) => name.startsWith('zelvik-'));
+      return names.length === 1 ? (await (await caches.open(names[0])).keys()).length : 0;
+    });
+    server.closeAllConnections();
+    await new Promise((resolve) => server.close(resolve));
+    await page.reload({ waitUntil: 'load', timeout: 30000 });
+    await waitForStage(page, 'dialog', 30000);
+    const start = await itemBox(page, kStartButton);
+    await page.mouse.click(start.x + start.width / 2, start.y + start.height / 2);
+    await waitForStage(page, 'show');
+    await page.waitForFunction(() => window.zelvik.audioTime() >= 0, { timeout: 5000, polling: 50 });
+    const a = await clocks(page);
+    await sleep(1500);
+    const b = await clocks(page);
+    const status = await page.evaluate(() => document.getElementById('status').textContent);
+    if (!(b.audio > a.audio && b.frames > a.frames) || status) {
+      fail(`offline the show does not play with music: audio ${a.audio} then ${b.audio} s, ` +
+           `frames ${a.frames} then ${b.frames}, page says "${status}"`);
+    } else {
+      say(`${kept} files kept on the first visit; with the server stopped the page loaded again, ` +
+          `and the show plays with music (audio clock ${(b.audio - a.audio).toFixed(2)} s in 1.5 s)`);
+    }
+    page.removeAllListeners();
+  } finally {
+    await context.close();
+  }
 }
 
 if (failures.length) {

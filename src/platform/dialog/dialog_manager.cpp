@@ -2,6 +2,7 @@
 // keyboard and mouse input, the modal loop, creation and destruction.
 #include "platform/dialog/dialog_internal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -199,19 +200,55 @@ static void MoveGroupFocus(WindowHandle window, int32_t step)
     }
 }
 
-static int32_t HitTest(const Dialog* d, int32_t x, int32_t y)
-{
-    for (int32_t i = 0; i < d->itemCount; ++i) {
-        const PixelRect& r = d->items[i].rect;
-        if (IsVisible(d->items[i]) && x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h)
-            return i;
-    }
-    return -1;
-}
-
 static bool Inside(const PixelRect& r, int32_t x, int32_t y)
 {
     return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+}
+
+// A finger needs a larger target than a pointer: the size phone guidelines
+// give, in window coordinates (CSS pixels in a page).
+constexpr float kTouchTargetPoints = 44.0f;
+
+// The square of the distance (in drawable pixels, 0 inside) from the
+// point to control i.
+static int64_t DistanceTo(const Dialog* d, int32_t i, int32_t x, int32_t y)
+{
+    const PixelRect& r = d->items[i].rect;
+    const int64_t dx = x < r.x ? r.x - x : x >= r.x + r.w ? x - (r.x + r.w - 1) : 0;
+    const int64_t dy = y < r.y ? r.y - y : y >= r.y + r.h ? y - (r.y + r.h - 1) : 0;
+    return dx * dx + dy * dy;
+}
+
+// Whether a touch at (x, y) is on control i: inside it, or within as much
+// as the control falls short of the touch target size on each side, and
+// nearer to it than to any other control (so that targets of neighbours
+// never overlap). A control between others thus gains only where there is
+// room: the space around the dialog's edges and between groups.
+static bool OnTouchTarget(const Dialog* d, int32_t i, int32_t x, int32_t y)
+{
+    const PixelRect& r = d->items[i].rect;
+    const int32_t least = static_cast<int32_t>(std::lround(kTouchTargetPoints * d->pixelsPerPoint));
+    const int32_t growX = std::max(0, least - r.w);
+    const int32_t growY = std::max(0, least - r.h);
+    if (!Inside(PixelRect{r.x - growX, r.y - growY, r.w + 2 * growX, r.h + 2 * growY}, x, y)) return false;
+    const int64_t distance = DistanceTo(d, i, x, y);
+    for (int32_t j = 0; j < d->itemCount; ++j)
+        if (j != i && IsVisible(d->items[j]) && DistanceTo(d, j, x, y) < distance) return false;
+    return true;
+}
+
+// Whether a press or release at (x, y) is on control i; `touch` for one
+// that SDL made from a finger.
+static bool OnControl(const Dialog* d, int32_t i, int32_t x, int32_t y, bool touch)
+{
+    return touch ? OnTouchTarget(d, i, x, y) : Inside(d->items[i].rect, x, y);
+}
+
+static int32_t HitTest(const Dialog* d, int32_t x, int32_t y, bool touch)
+{
+    for (int32_t i = 0; i < d->itemCount; ++i)
+        if (IsVisible(d->items[i]) && OnControl(d, i, x, y, touch)) return i;
+    return -1;
 }
 
 bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
@@ -232,7 +269,7 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
         return true;
     case SDL_MOUSEBUTTONDOWN: {
         if (e.button.windowID != ownId || e.button.button != SDL_BUTTON_LEFT) return false;
-        const int32_t hit = HitTest(d, scaled(e.button.x), scaled(e.button.y));
+        const int32_t hit = HitTest(d, scaled(e.button.x), scaled(e.button.y), e.button.which == SDL_TOUCH_MOUSEID);
         if (hit >= 0) {
             SetFocusIndex(d, hit);
             d->capture = hit;
@@ -244,7 +281,8 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
     case SDL_MOUSEMOTION:
         if (e.motion.windowID != ownId) return false;
         if (d->capture >= 0) {
-            const bool inside = Inside(d->items[d->capture].rect, scaled(e.motion.x), scaled(e.motion.y));
+            const bool inside = OnControl(d, d->capture, scaled(e.motion.x), scaled(e.motion.y),
+                                          e.motion.which == SDL_TOUCH_MOUSEID);
             if (inside != d->captureInside) d->dirty = true;
             d->captureInside = inside;
         }
@@ -255,7 +293,8 @@ bool IsDialogMessage(WindowHandle window, const SDL_Event& e)
         d->capture = -1;
         d->dirty = true;
         // A click is a press and a release on the same control.
-        if (held >= 0 && Inside(d->items[held].rect, scaled(e.button.x), scaled(e.button.y)))
+        if (held >= 0 &&
+            OnControl(d, held, scaled(e.button.x), scaled(e.button.y), e.button.which == SDL_TOUCH_MOUSEID))
             SendCommand(window, d->items[held].id);
         return true;
     }
@@ -346,6 +385,14 @@ static void FreeDialog(Window* window)
     delete window;
 }
 
+// The drawing's size relative to 96 dpi, and the width of a classic
+// 1-pixel line at that size.
+static void SetUiScale(Dialog* d, float scale)
+{
+    d->uiScale = scale;
+    d->unit = std::max(1, static_cast<int32_t>(std::lround(scale)));
+}
+
 // On a high-density screen a window has more pixels than coordinates; the
 // dialog is drawn at the pixels' own resolution. A hidden probe window
 // tells the ratio before the dialog's own window is made. False when no
@@ -362,12 +409,30 @@ static bool MeasureScale(Dialog* d)
     // A high-density drawable already carries the desktop's scale; on one
     // with a pixel per point the desktop's own setting says how large.
     const float override = ScaleOverride();
-    d->uiScale = override > 0.0f ? override
-                 : d->pixelsPerPoint > 1.0f ? d->pixelsPerPoint
-                                            : DesktopScale(probe);
+    SetUiScale(d, override > 0.0f            ? override
+                  : d->pixelsPerPoint > 1.0f ? d->pixelsPerPoint
+                                             : DesktopScale(probe));
     SDL_DestroyWindow(probe);
-    d->unit = static_cast<int32_t>(std::lround(d->uiScale));
-    if (d->unit < 1) d->unit = 1;
+    return true;
+}
+
+// The dialog's font at its scale, and the template laid out in the dialog
+// units that font gives; false when the font cannot be opened.
+static bool OpenFontAndLayOut(Dialog* d, const char* fontFile, DialogLayout* layout)
+{
+    const DialogTemplate* t = d->dialogTemplate;
+    const unsigned dpi = static_cast<unsigned>(std::lround(96.0f * d->uiScale));
+    d->font = TTF_OpenFontDPI(fontFile, t->pointSize, dpi, dpi);
+    if (d->font == nullptr) return false;
+    // The average character width as the window system measures it: the
+    // 52 letters' extent, halved twice with rounding.
+    int32_t lettersW = 0, lettersH = 0;
+    TTF_SizeUTF8(d->font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &lettersW, &lettersH);
+    d->base = DialogBaseUnits{(lettersW / 26 + 1) / 2, TTF_FontHeight(d->font)};
+    *layout = LayoutDialog(*t, d->base);
+    d->clientW = layout->window.w;
+    d->clientH = layout->window.h;
+    d->itemCount = layout->itemCount;
     return true;
 }
 
@@ -418,25 +483,27 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
         return nullptr;
     }
 
-    const unsigned dpi = static_cast<unsigned>(std::lround(96.0f * d->uiScale));
-    d->font = TTF_OpenFontDPI(fontFile, t->pointSize, dpi, dpi);
-    if (d->font == nullptr) {
+    DialogLayout layout{};
+    if (!OpenFontAndLayOut(d, fontFile, &layout)) {
         FreeDialog(window);
         return nullptr;
     }
-    // The average character width as the window system measures it: the
-    // 52 letters' extent, halved twice with rounding.
-    int32_t lettersW = 0, lettersH = 0;
-    TTF_SizeUTF8(d->font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &lettersW, &lettersH);
-    d->base = DialogBaseUnits{(lettersW / 26 + 1) / 2, TTF_FontHeight(d->font)};
-
-    const DialogLayout layout = LayoutDialog(*t, d->base);
-    d->clientW = layout.window.w;
-    d->clientH = layout.window.h;
-    d->itemCount = layout.itemCount;
+    // Where the place it is shown wants the dialog larger (a page on a
+    // touch screen), the font is opened again at that scale and the dialog
+    // laid out again, so that it is still drawn at the screen's density.
+    const float s = d->pixelsPerPoint;
+    const float zoom = DialogZoom(static_cast<float>(layout.window.w) / s, static_cast<float>(layout.window.h) / s);
+    if (zoom > 1.0f) {
+        TTF_CloseFont(d->font);
+        d->font = nullptr;
+        SetUiScale(d, d->uiScale * zoom);
+        if (!OpenFontAndLayOut(d, fontFile, &layout)) {
+            FreeDialog(window);
+            return nullptr;
+        }
+    }
     // The window is made at its final place and size (a hidden window is not
     // reliably moved before it is first shown).
-    const float s = d->pixelsPerPoint;
     const int pointsW = static_cast<int>(std::ceil(d->clientW / s));
     const int pointsH = static_cast<int>(std::ceil(d->clientH / s));
     window->sdlWindow =

@@ -7,13 +7,9 @@
 
 #include <cstdint>
 
-#include "platform/window/window_system.h"
+#include "platform/input/window_input.h"
 
 namespace zelvik {
-
-// The procedure the show's window hands its messages to; set before the
-// display opens.
-void SetDisplayWindowProc(WindowProc proc);
 
 // What the window's events ask of the display before its next frame.
 struct DisplayEventNotes {

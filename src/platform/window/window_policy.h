@@ -35,4 +35,9 @@ const char* MissingDialogFontAdvice();
 // 1 to 4; 0 when the desktop sets none.
 float DesktopScaleSetting(SDL_Window* window);
 
+// How many times larger than its scale so far the dialog is drawn, given
+// the size of its window in points at that scale, just before that window
+// is made: 1 where the dialog keeps its classic size.
+float DialogZoom(float pointsW, float pointsH);
+
 }  // namespace zelvik

@@ -180,4 +180,6 @@ float DesktopScaleSetting(SDL_Window* window)
     return 0.0f;
 }
 
+float DialogZoom(float, float) { return 1.0f; }
+
 }  // namespace zelvik

@@ -2,6 +2,7 @@
 // the dialog's font into the program's file system before it starts, at
 // the place a Linux system keeps it. The browser scales the canvas itself.
 #include <SDL.h>
+#include <emscripten.h>
 
 #include "platform/window/window_policy.h"
 
@@ -10,6 +11,24 @@ namespace zelvik {
 namespace {
 
 constexpr const char* kPageFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// SDL sizes the canvas in the page's pixels for a window only when the
+// page's style gives it no size; the hidden window that measured the
+// screen's density left its own size there, so it is cleared first. On a
+// touch screen (a coarse pointer) the dialog then fills the area the page
+// gives it, up to four times its size, so that fingers can work it.
+// clang-format off
+EM_JS(double, FitDialogToPage, (double width, double height), {
+  const canvas = Module.canvas;
+  if (!canvas) return 1;
+  canvas.style.removeProperty('width');
+  canvas.style.removeProperty('height');
+  if (!window.matchMedia || !matchMedia('(pointer: coarse)').matches) return 1;
+  const area = canvas.parentElement || document.body;
+  const zoom = Math.min(area.clientWidth / width, area.clientHeight / height, 4);
+  return zoom > 1 ? zoom : 1;
+});
+// clang-format on
 
 }  // namespace
 
@@ -29,5 +48,10 @@ const char* FindDialogFontFile()
 
 const char* MissingDialogFontAdvice() { return "the page did not load DejaVuSans.ttf"; }
 float DesktopScaleSetting(SDL_Window*) { return 0.0f; }
+
+float DialogZoom(float pointsW, float pointsH)
+{
+    return static_cast<float>(FitDialogToPage(pointsW, pointsH));
+}
 
 }  // namespace zelvik

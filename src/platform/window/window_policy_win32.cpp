@@ -16,4 +16,6 @@ const char* FindDialogFontFile() { return nullptr; }
 const char* MissingDialogFontAdvice() { return "the drawn dialog is not used on Windows"; }
 float DesktopScaleSetting(SDL_Window*) { return 0.0f; }
 
+float DialogZoom(float, float) { return 1.0f; }
+
 }  // namespace zelvik
