@@ -235,10 +235,11 @@ expect_figures() {
 # than its graph
 # adds under load (by 20 to 390 ms, depending on the graph's quantum), and its
 # headless graph without real-time threads drops a quantum (5 to 15 ms)
-# now and then whatever the client. Its limits catch a stream that stalls
-# or plays from the wrong place.
+# now and then whatever the client (600 ms off in a full run of the suite
+# beside it). Its limits catch a stream that stalls or plays from the
+# wrong place.
 GAP_LIMIT=10 OFFSET_LIMIT=25
-[[ $SERVER == pipewire ]] && GAP_LIMIT=25 OFFSET_LIMIT=500
+[[ $SERVER == pipewire ]] && GAP_LIMIT=25 OFFSET_LIMIT=1000
 # A sanitizer build runs the same steps for what the sanitizers find; its
 # timing says nothing about the show's.
 if [[ -n "${ZELVIK_SANITIZED:-}" ]]; then
