@@ -1,5 +1,4 @@
-// The desktop's back ends, on Linux and Windows alike: SDL's full-screen
-// window and SDL's audio thread.
+// The Windows back ends: SDL's full-screen window and SDL's audio thread.
 #include "display/display.h"
 #include "platform/audio/audio_output.h"
 #include "platform/audio/module_player.h"

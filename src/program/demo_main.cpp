@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "canvas/canvas.h"
@@ -59,14 +60,15 @@ static bool ShowStarted;
 
 void SetTickSource(uint32_t (*source)()) { TickSource = source ? source : GetTickCount; }
 
-void StartDemoClock(uint32_t delayMilliseconds)
+void StartDemoClock(int32_t delayMilliseconds)
 {
     ShowTicks = TickCount64{};
     // The first reading is taken as it is (no wrap counted yet), so the
     // start time is the tick count / 10 of that moment, plus the delay:
     // with music, the time its first sample takes to be heard.
-    ShowStartTick = ExtendTickCount(&ShowTicks, TickSource()) + delayMilliseconds;
-    ShowStarted = delayMilliseconds == 0;
+    const int64_t start = static_cast<int64_t>(ExtendTickCount(&ShowTicks, TickSource())) + delayMilliseconds;
+    ShowStartTick = start > 0 ? static_cast<uint64_t>(start) : 0;
+    ShowStarted = delayMilliseconds <= 0;
     StartTime = static_cast<uint32_t>(ShowStartTick / 10);
 }
 
@@ -206,9 +208,15 @@ bool StartShowing()
 
     EndRequested = false;
     FramesDrawn = 0;
-    // The music is playing now, but is heard only once the output's buffer
-    // ahead of it has played: the clock's zero is that moment.
-    StartDemoClock(MusicLatencyMilliseconds());
+    // The music is playing now, but is heard only once what the output
+    // holds ahead of it has played: the clock's zero is that moment.
+    const int32_t delay = MusicLatencyMilliseconds();
+    StartDemoClock(delay);
+    // For the tests that hold what is heard against the clock: the clock's
+    // zero on the system's monotonic clock, which the tick count follows.
+    if (std::getenv("ZELVIK_AUDIO_REPORT") != nullptr)
+        Report("music: its first sample is heard %d ms from now; demo clock 0 at %.3f s of the monotonic clock",
+               static_cast<int>(delay), static_cast<double>(StartTime) / 100.0);
     return true;
 }
 

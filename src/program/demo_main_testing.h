@@ -17,8 +17,9 @@ extern uint32_t StartTime;
 // another source in its place (nullptr goes back to GetTickCount).
 void SetTickSource(uint32_t (*source)());
 // Takes the start time from the tick source, `delayMilliseconds` ahead:
-// the demo clock is 0 until then and counts from then on.
-void StartDemoClock(uint32_t delayMilliseconds = 0);
+// the demo clock is 0 until then and counts from then on. A negative delay
+// starts it that long ago.
+void StartDemoClock(int32_t delayMilliseconds = 0);
 // The demo clock: hundredths of a second since StartDemoClock. It follows
 // the tick count across its 32-bit wrap-around (every 49.7 days) without a
 // jump; see driver/tick_clock.h.

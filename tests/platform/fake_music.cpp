@@ -33,7 +33,7 @@ bool PlayDemoMusic(const char*)
     return true;
 }
 
-uint32_t MusicLatencyMilliseconds()
+int32_t MusicLatencyMilliseconds()
 {
     return 0;
 }

@@ -51,6 +51,10 @@ struct AudioOutputBackend {
     // Frames between the fill of a sample and the moment it is heard, for
     // an output that took `bufferFrames` frames per buffer.
     uint32_t (*latencyFrames)(uint32_t output, uint32_t bufferFrames);
+    // Microseconds until the newest sample the fill call rendered is heard,
+    // as the system reports it now; false where it cannot say. Called with
+    // the output locked. nullptr for a back end that never can.
+    bool (*queuedMicroseconds)(uint32_t output, uint64_t* microseconds);
     // Why the last call failed.
     const char* (*error)();
     // True once `condition` holds; false when it still does not after
@@ -62,6 +66,9 @@ struct AudioOutputBackend {
 // The back ends, one file each; a build compiles those of its system (the
 // platform table in src/CMakeLists.txt).
 extern const AudioOutputBackend SdlAudioOutput;  // output_sdl.cpp: SDL's audio thread
+// output_pulse_linux.cpp: a Linux desktop's sound server (PulseAudio, or PipeWire
+// through its PulseAudio server) spoken to directly, else SDL's output.
+extern const AudioOutputBackend DesktopAudioOutput;
 extern const AudioOutputBackend WebAudioOutput;  // output_web.cpp: a page's Web Audio
 
 }  // namespace zelvik

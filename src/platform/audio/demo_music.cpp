@@ -1,5 +1,6 @@
 #include "platform/audio/demo_music.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "driver/report.h"
@@ -18,6 +19,9 @@ uint32_t NextReopenClock = 0;
 
 // How often a lost output is tried again, in hundredths of a second.
 constexpr uint32_t kReopenInterval = 200;
+// How often the music is held against the clock, and when next.
+constexpr uint32_t kKeepInterval = 100;
+uint32_t NextKeepClock = 0;
 
 }  // namespace
 
@@ -38,6 +42,7 @@ bool PlayDemoMusic(const char* path)
     BASSMOD_MusicFree();
     SoundtrackPlaying = false;
     OutputLost = false;
+    NextKeepClock = kKeepInterval;
     // Load prints the reason when it fails; the show then runs silently.
     if (!BASSMOD_MusicLoad(0, path, 0, 0, kShowModuleFlags)) return false;
     if (!BASSMOD_MusicPlay()) return false;
@@ -53,15 +58,24 @@ bool PlayDemoMusic(const char* path)
     return false;
 }
 
-uint32_t MusicLatencyMilliseconds()
+int32_t MusicLatencyMilliseconds()
 {
-    return SoundtrackPlaying ? PlayerLatencyMilliseconds() : 0;
+    if (!SoundtrackPlaying) return 0;
+    double heard = 0.0;
+    if (PlayerHeardSeconds(&heard)) return static_cast<int32_t>(std::lround(-heard * 1000.0));
+    return static_cast<int32_t>(PlayerLatencyMilliseconds());
 }
 
 void KeepMusicGoing(uint32_t demoClock)
 {
     if (!SoundtrackPlaying) return;
     if (!OutputLost) {
+        if (static_cast<int32_t>(demoClock - NextKeepClock) >= 0) {
+            NextKeepClock = demoClock + kKeepInterval;
+            // The clock's reading is the start of its hundredth: half of
+            // one has passed on average.
+            KeepPlayerAt((demoClock + 0.5) / 100.0);
+        }
         if (!PlayerOutputLost()) return;
         OutputLost = true;
         // One line whatever happens next; a later return gets one more.

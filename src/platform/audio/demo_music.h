@@ -28,18 +28,21 @@ bool StartMusic(bool stereo, bool highRate);
 // show runs silently (the reason is on stderr) and this returns false.
 bool PlayDemoMusic(const char* path = kDemoMusicFile);
 
-// How long after the show's clock is started the music's first sample is
-// heard, in milliseconds: the output's latency while the soundtrack plays,
-// else 0. The show's clock starts that much later, so that its zero is the
+// How long from now the music's first sample is heard, in milliseconds
+// (negative: it was heard that long ago), while the soundtrack plays, else
+// 0: what the sound server reports where there is one, else the output's
+// buffer. The show's clock starts that much later, so that its zero is the
 // moment the music is heard.
-uint32_t MusicLatencyMilliseconds();
+int32_t MusicLatencyMilliseconds();
 
 // Called once per frame with the demo clock (hundredths of a second) while
 // the show runs. When the audio output has been lost (unplugged, its sound
 // server gone), it says so in one line on stderr and the show goes on
 // silently; the default output is reopened at once and then every two
-// seconds, and the music goes on from where the clock says. Costs nothing
-// while the output works.
+// seconds, and the music goes on from where the clock says. Where the
+// output says what it holds, once a second the music is moved back to the
+// clock when a gap in the output put it a frame or more behind. Costs
+// next to nothing while the output works.
 void KeepMusicGoing(uint32_t demoClock);
 
 // Stops and frees the music and closes the player, when music is enabled.

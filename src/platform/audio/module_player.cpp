@@ -12,8 +12,11 @@
 
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/module_decoder.h"
@@ -39,6 +42,7 @@ void FillAudio(void* tag, int16_t* out, size_t frames)
         Player.active.store(false);
         return;
     }
+    Player.renderedFrames += frames;
     Player.active.store(true);
 }
 
@@ -54,6 +58,8 @@ openmpt_module* ReplaceModule(openmpt_module* next)
     Player.playing = false;
     Player.ended = false;
     Player.active.store(false);
+    Player.renderedFrom = 0.0;
+    Player.renderedFrames = 0;
     UnlockOutput();
     return previous;
 }
@@ -99,6 +105,53 @@ uint32_t PlayerLatencyMilliseconds()
     const uint64_t frames = Player.output->latencyFrames(Player.device, Player.bufferFrames);
     return static_cast<uint32_t>((frames * 1000 + static_cast<uint64_t>(Player.rate) / 2) /
                                  static_cast<uint64_t>(Player.rate));
+}
+
+// What the fill call has rendered less what the output still holds, both
+// read under the output's lock, so that no fill call comes between them.
+// The system's account of what it holds is interpolated between its
+// reports: five readings a millisecond or more apart, each taken back to
+// the first one's time, and the middle one counts. A stream's first report
+// may take a moment to come: a tenth of a second is waited for it.
+bool PlayerHeardSeconds(double* seconds)
+{
+    if (!Player.device || !Player.module || Player.output->queuedMicroseconds == nullptr) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point origin = Clock::now();
+    constexpr int kReadings = 5;
+    double heard[kReadings];
+    int taken = 0;
+    for (int attempt = 0; attempt < 100 && taken < kReadings; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        uint64_t microseconds = 0;
+        LockOutput();
+        const bool known = Player.output->queuedMicroseconds(Player.device, &microseconds);
+        const double rendered = RenderedSeconds();
+        UnlockOutput();
+        if (known)
+            heard[taken++] = rendered - static_cast<double>(microseconds) * 1e-6 -
+                             std::chrono::duration<double>(Clock::now() - origin).count();
+    }
+    if (taken < kReadings) return false;
+    std::sort(heard, heard + kReadings);
+    *seconds = heard[kReadings / 2] + std::chrono::duration<double>(Clock::now() - origin).count();
+    return true;
+}
+
+double RenderedSeconds()
+{
+    return Player.rate > 0 ? Player.renderedFrom + static_cast<double>(Player.renderedFrames) / Player.rate : 0.0;
+}
+
+void DropFrames(uint64_t frames)
+{
+    int16_t dropped[2 * 1024];
+    while (frames > 0 && Player.module != nullptr) {
+        const size_t count = frames < 1024 ? static_cast<size_t>(frames) : 1024;
+        if (RenderInto(Player.module, Player.rate, Player.mono, dropped, count) < count) return;
+        Player.renderedFrames += count;
+        frames -= count;
+    }
 }
 
 bool WaitForPlayer(bool (*condition)(), uint32_t milliseconds)
@@ -230,7 +283,11 @@ int BASSMOD_MusicPlay()
     LockOutput();
     const bool loaded = Player.module != nullptr;
     if (loaded) {
-        if (Player.ended) openmpt_module_set_position_seconds(Player.module, 0.0);
+        if (Player.ended) {
+            openmpt_module_set_position_seconds(Player.module, 0.0);
+            Player.renderedFrom = 0.0;
+            Player.renderedFrames = 0;
+        }
         Player.ended = false;
         Player.playing = true;
     }

@@ -78,6 +78,21 @@ void UseAudioOutput(const AudioOutputBackend* output);
 // as the output says. 0 when no output is open.
 uint32_t PlayerLatencyMilliseconds();
 
+// The module's position as heard at this moment, in seconds (negative while
+// its first sample is still on its way): what has been rendered less what
+// the output holds, as the system reports it; false where it cannot say.
+// Takes a few milliseconds: for start-up, never per frame.
+bool PlayerHeardSeconds(double* seconds);
+
+// Where the output says what it holds: when the music is heard more than
+// a frame behind `clockSeconds` (but less than a second), drops what it
+// missed. A gap in the output (a busy machine kept it waiting) would put
+// the music behind for good otherwise, and so would a replaced output
+// that took a moment to start. False where the output cannot say. Cheap
+// (no question to the system, only its last report brought up to now):
+// fit to be called every second or so.
+bool KeepPlayerAt(double clockSeconds);
+
 // True once the open output has failed or been removed. Cheap: fit to be
 // asked once per frame.
 bool PlayerOutputLost();

@@ -137,7 +137,7 @@ bool WaitFor(bool (*condition)(), uint32_t milliseconds)
 
 const AudioOutputBackend SdlAudioOutput = {
     "sdl", StartUp, ShutDown, OutputName, Open, Start, Lock, Unlock, Close, Lost, LatencyFrames,
-    Error, WaitFor,
+    nullptr, Error, WaitFor,
 };
 
 }  // namespace zelvik

@@ -37,6 +37,11 @@ struct PlayerState {
     // Set by the fill call once it renders the playing module, cleared when
     // the module ends or is freed; read without the lock.
     std::atomic<bool> active{false};
+    // Where the module was last set going (seconds) and the frames the
+    // fill call has rendered of it since: the music's position to the
+    // sample, which libopenmpt gives only to its tick. Under the lock.
+    double renderedFrom = 0.0;
+    uint64_t renderedFrames = 0;
     // Which output may render the module: each output's fill call is handed
     // the generation it was opened in and renders silence once the number
     // has moved on. Changed under the old output's lock.
@@ -50,6 +55,13 @@ extern PlayerState Player;
 // the current generation. 0 on failure, with the back end's reason in its
 // error().
 uint32_t OpenPlayerOutput(const char* name);
+
+// The module's position to the sample: renderedFrom and renderedFrames.
+double RenderedSeconds();
+
+// Renders and drops `frames` frames of the module (under the lock or with
+// no fill call running), counting them as rendered.
+void DropFrames(uint64_t frames);
 
 // The output's lock around changes the fill call must not see half done;
 // without an output there is no fill call to keep out.

@@ -504,10 +504,11 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
     }
     // The window is made at its final place and size (a hidden window is not
     // reliably moved before it is first shown).
-    window->sdlWindow = SDL_CreateWindow(
-        t->caption, static_cast<int>(layout.window.x / s), static_cast<int>(layout.window.y / s),
-        static_cast<int>(std::ceil(d->clientW / s)), static_cast<int>(std::ceil(d->clientH / s)),
-        SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+    const int pointsW = static_cast<int>(std::ceil(d->clientW / s));
+    const int pointsH = static_cast<int>(std::ceil(d->clientH / s));
+    window->sdlWindow =
+        SDL_CreateWindow(t->caption, static_cast<int>(layout.window.x / s), static_cast<int>(layout.window.y / s),
+                         pointsW, pointsH, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
     if (window->sdlWindow == nullptr) {
         FreeDialog(window);
         return nullptr;
@@ -522,6 +523,13 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
     // focus to the first control with a tab stop.
     if (proc(window, WM_INITDIALOG, 0, param) != 0) MoveTabFocus(d, 1);
     SDL_ShowWindow(window->sdlWindow);
+    // A fixed size, said the way window managers read it: equal minimum and
+    // maximum. Tiling compositors float such a window rather than stretch
+    // it over the screen, others centre it. On Wayland the hints exist only
+    // once the window is shown, and they must be there before its first
+    // picture, when the compositor places it.
+    SDL_SetWindowMinimumSize(window->sdlWindow, pointsW, pointsH);
+    SDL_SetWindowMaximumSize(window->sdlWindow, pointsW, pointsH);
     DrawDialog(d);
     return window;
 }

@@ -10,6 +10,10 @@
 //   0x00RRGGBB words; a flip scales it with the shared scaler straight into
 //   the window's own surface and sends only the picture's rectangle to the
 //   window system. The black borders are drawn once per window size.
+//   Where the window system offers no window surface (SDL 2.26 on Wayland)
+//   the scaled picture goes into a streaming texture of the picture's own
+//   size instead, which the renderer copies 1:1 into the black window: the
+//   same work for the processor, and the window's full pixel density.
 // The window's events reach the show through sdl_input.cpp.
 #include "platform/display/sdl_display.h"
 
@@ -49,6 +53,9 @@ static PresentationPath Path;
 // the whole window after an exposure).
 static std::vector<uint32_t> MemoryBackBuffer;
 static SDL_Surface* WindowSurface;
+// Surface path without a window surface: the picture's texture and size.
+static SDL_Texture* PictureTexture;
+static int32_t PictureW, PictureH;
 static bool SurfaceNew;
 static bool WholeWindowPending;
 static bool TargetsLost;
@@ -140,8 +147,9 @@ static void DestroyTextures()
 {
     if (Upscaled) SDL_DestroyTexture(Upscaled);
     if (BackBuffer) SDL_DestroyTexture(BackBuffer);
-    Upscaled = BackBuffer = nullptr;
-    UpscaledW = UpscaledH = 0;
+    if (PictureTexture) SDL_DestroyTexture(PictureTexture);
+    Upscaled = BackBuffer = PictureTexture = nullptr;
+    UpscaledW = UpscaledH = PictureW = PictureH = 0;
 }
 
 static bool CreateBackBuffer()
@@ -284,14 +292,15 @@ static SDL_Surface* ScalableWindowSurface()
     return surface;
 }
 
-// The renderer gives way to the window's own surface; false (renderer
-// gone, nothing else changed) when that surface is not 32-bit XRGB.
+// The renderer gives way to the window's own surface. Where the window
+// has none (or not a 32-bit XRGB one), the renderer is made again and
+// shows the picture's texture; false when even that cannot be had.
 static bool OpenSurfacePath()
 {
     SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
     Vsync = false;
-    if (ScalableWindowSurface() == nullptr) return false;
+    if (ScalableWindowSurface() == nullptr && !OpenRenderer()) return false;
     MemoryBackBuffer.assign(static_cast<size_t>(Width) * static_cast<size_t>(Height), 0);
     BackBufferSpec = &PixelFormats[0];  // 0x00RRGGBB words: rows are copied as they are
     BackBufferFormat = SDL_PIXELFORMAT_RGB888;
@@ -299,6 +308,24 @@ static bool OpenSurfacePath()
     SurfaceNew = true;
     WholeWindowPending = true;
     return true;
+}
+
+// The window's first picture, before the show draws anything. A Wayland
+// compositor maps a window, and gives it the focus, only once it has shown
+// a buffer; the show draws only while its window has the focus, so without
+// this frame neither would ever come. Black is what the borders are anyway.
+static void ShowBlackFrame()
+{
+    if (Renderer == nullptr) {
+        SDL_Surface* surface = ScalableWindowSurface();
+        if (surface == nullptr) return;
+        SDL_FillRect(surface, nullptr, 0);
+        SDL_UpdateWindowSurface(SdlWindow);
+        return;
+    }
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderPresent(Renderer);
 }
 
 static int Open(const char* title, int32_t width, int32_t height)
@@ -336,18 +363,17 @@ static int Open(const char* title, int32_t width, int32_t height)
     }
     Path = ChoosePresentationPath(RendererName, GlRendererName, forced);
     if (FormatOverride != 0) Path = PresentationPath::Texture;
-    if (Path == PresentationPath::Surface && !OpenSurfacePath()) {
-        // No window surface the scaler can write: the renderer after all.
-        Path = PresentationPath::Texture;
-        if (Renderer == nullptr && !OpenRenderer()) return FailOpen();
-    }
+    if (Path == PresentationPath::Surface && !OpenSurfacePath()) return FailOpen();
     if (Path == PresentationPath::Texture && !OpenTexturePath()) return FailOpen();
     ReportFrames = std::getenv("ZELVIK_DISPLAY_REPORT") != nullptr;
     if (ReportFrames)
         Report("display: renderer %s%s%s%s, presenting through the %s", RendererName,
                *GlRendererName ? " (" : "", GlRendererName, *GlRendererName ? ")" : "",
-               Path == PresentationPath::Surface ? "window surface" : "renderer's textures");
+               Path == PresentationPath::Texture ? "renderer's textures"
+               : Renderer != nullptr             ? "picture's texture"
+                                                 : "window surface");
 
+    ShowBlackFrame();
     Handle = AttachWindowHandle(SdlWindow);
     StartWindowInput(SdlWindow, Handle);
     DeviceLost = false;
@@ -390,7 +416,7 @@ static void Restore()
     if (!DeviceLost) return;
     DeviceLost = TargetsLost = false;
     DestroyTextures();
-    CreateBackBuffer();
+    if (Path == PresentationPath::Texture) CreateBackBuffer();  // the picture's is made at the next flip
 }
 
 // The back buffer stopped locking: make it, and what shows it, again.
@@ -400,7 +426,8 @@ static int Reset()
     if (Path == PresentationPath::Surface) {
         SurfaceNew = WholeWindowPending = true;
         WindowSurface = nullptr;
-        return !MemoryBackBuffer.empty() && ScalableWindowSurface() != nullptr;
+        if (Renderer != nullptr) DestroyTextures();  // the picture's texture is made at the next flip
+        return !MemoryBackBuffer.empty() && (Renderer != nullptr || ScalableWindowSurface() != nullptr);
     }
     if (Renderer == nullptr) return 0;
     DestroyTextures();
@@ -461,6 +488,40 @@ static void PaceFlip()
     previous = when;
 }
 
+// Surface path through the renderer: the picture scaled into its texture,
+// copied 1:1 onto the black window.
+static void FlipPictureTexture()
+{
+    int outputW = 0, outputH = 0;
+    if (SDL_GetRendererOutputSize(Renderer, &outputW, &outputH) != 0) return;
+    const PixelRect p = ComputePresentation(outputW, outputH, Width, Height, 0, 0).picture;
+    if (p.w <= 0 || p.h <= 0) return;
+    if (PictureTexture == nullptr || PictureW != p.w || PictureH != p.h) {
+        if (PictureTexture) SDL_DestroyTexture(PictureTexture);
+        PictureTexture =
+            SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, p.w, p.h);
+        PictureW = p.w;
+        PictureH = p.h;
+        if (PictureTexture == nullptr) return;
+        ++TexturesMade;
+        SDL_SetTextureBlendMode(PictureTexture, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(PictureTexture, SDL_ScaleModeNearest);
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(PictureTexture, nullptr, &pixels, &pitch) != 0) return;
+    const ScalerSource source{reinterpret_cast<const uint8_t*>(MemoryBackBuffer.data()), Width, Height,
+                              Width * 4};
+    ScalePicture(source, ScalerTarget{static_cast<uint8_t*>(pixels), p.w, p.h, pitch});
+    SDL_UnlockTexture(PictureTexture);
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    const SDL_Rect picture{p.x, p.y, p.w, p.h};
+    SDL_RenderCopy(Renderer, PictureTexture, nullptr, &picture);
+    SDL_RenderPresent(Renderer);
+    CountPresent();
+}
+
 // Surface path: the memory back buffer scaled into the window's surface;
 // only the picture's rectangle goes to the window system, except after a
 // new surface (borders drawn) or an exposure.
@@ -468,6 +529,10 @@ static void FlipSurface()
 {
     if (SdlWindow == nullptr || MemoryBackBuffer.empty()) return;
     PaceFlip();
+    if (Renderer != nullptr) {
+        FlipPictureTexture();
+        return;
+    }
     SDL_Surface* surface = ScalableWindowSurface();
     if (surface == nullptr) return;
     if (surface != WindowSurface) SurfaceNew = WholeWindowPending = true;

@@ -15,6 +15,10 @@ void PrepareVideoStart();
 // apart, before the display counts as unreachable.
 int VideoStartRounds();
 
+// The video driver to try before SDL's own order, where the system has a
+// native one that SDL would try later; nullptr for SDL's order alone.
+const char* PreferredVideoDriver();
+
 // Whether SDL's video driver `driver` can reach a display here at all; one
 // that cannot is not even tried.
 bool VideoDriverMayWork(const char* driver);

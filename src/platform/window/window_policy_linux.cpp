@@ -1,7 +1,8 @@
 // A Linux desktop: X or Wayland. X errors are reported instead of ending
-// the process, a Wayland driver is tried only where a compositor's socket
-// is, the dialog's font is DejaVu Sans from the usual font folders, and the
-// desktop's scale comes from GDK_SCALE or the X resource Xft.dpi.
+// the process, a Wayland driver is tried first where a compositor's socket
+// is and not at all elsewhere, the dialog's font is DejaVu Sans from the
+// usual font folders, and the desktop's scale comes from GDK_SCALE or the
+// X resource Xft.dpi.
 //
 // The show does not link libX11: what it asks of X is looked up in the
 // library SDL's X11 driver loads.
@@ -131,6 +132,12 @@ void PrepareVideoStart()
 // A server named by DISPLAY may refuse a connection for a moment when the
 // machine is very busy: three rounds within about half a second.
 int VideoStartRounds() { return std::getenv("DISPLAY") != nullptr ? 3 : 1; }
+
+// SDL 2.26 tries X first, which on a Wayland desktop means XWayland: one
+// more server between the show and the screen, and a window of one pixel
+// per point that the compositor scales up. Where a compositor's socket is
+// there, its own driver goes first; X stays the fallback.
+const char* PreferredVideoDriver() { return WaylandMayBeThere() ? "wayland" : nullptr; }
 
 bool VideoDriverMayWork(const char* driver)
 {

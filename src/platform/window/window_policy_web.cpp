@@ -34,6 +34,7 @@ EM_JS(double, FitDialogToPage, (double width, double height), {
 
 void PrepareVideoStart() {}
 int VideoStartRounds() { return 1; }
+const char* PreferredVideoDriver() { return nullptr; }
 bool VideoDriverMayWork(const char*) { return true; }
 void ExplainNoDisplay() { SDL_SetError("no display reachable: the page has no canvas"); }
 

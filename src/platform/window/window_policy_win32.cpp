@@ -9,6 +9,7 @@ namespace zelvik {
 
 void PrepareVideoStart() {}
 int VideoStartRounds() { return 1; }
+const char* PreferredVideoDriver() { return nullptr; }
 bool VideoDriverMayWork(const char*) { return true; }
 void ExplainNoDisplay() { SDL_SetError("no display reachable"); }
 const char* FindDialogFontFile() { return nullptr; }

@@ -30,9 +30,9 @@ bool InitWindowSystem()
     PrepareVideoStart();
 
     // A driver named in SDL_VIDEODRIVER is the only one tried; otherwise
-    // each driver that can show a picture, in SDL's order of preference,
-    // for as many rounds as the system wants before the display is
-    // declared unreachable.
+    // each driver that can show a picture, the system's preferred one first
+    // and then SDL's order, for as many rounds as the system wants before
+    // the display is declared unreachable.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     const bool named = asked != nullptr && *asked != '\0';
     const int count = SDL_GetNumVideoDrivers();
@@ -43,9 +43,11 @@ bool InitWindowSystem()
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
             continue;
         }
-        for (int i = 0; i < count; ++i) {
-            const char* driver = SDL_GetVideoDriver(i);
+        const char* preferred = PreferredVideoDriver();
+        for (int i = -1; i < count; ++i) {
+            const char* driver = i < 0 ? preferred : SDL_GetVideoDriver(i);
             if (driver == nullptr || ShowsNothing(driver)) continue;
+            if (i >= 0 && preferred != nullptr && std::strcmp(driver, preferred) == 0) continue;
             if (!VideoDriverMayWork(driver)) continue;
             SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
             if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
