@@ -42,7 +42,7 @@ std::string DataFolderBeside(const std::string& executable)
     return (bin.parent_path() / "share" / "zelvik").string();
 }
 
-std::string InstalledDataFolder() { return DataFolderBeside(ExecutablePath()); }
+std::string InstalledDataFolder() { return DataFolderFor(ExecutablePath()); }
 
 std::string FindDataFileIn(const char* name, const std::string& installedFolder)
 {
@@ -50,7 +50,13 @@ std::string FindDataFileIn(const char* name, const std::string& installedFolder)
     if (!installedFolder.empty()) {
         const std::string installed = installedFolder + "/" + name;
         if (Exists(installed)) return installed;
-        Report("%s: not found in %s or in %s", name, WorkingFolder().c_str(), installedFolder.c_str());
+        // Started in the installed folder itself, the two places are one.
+        std::error_code error;
+        const std::string working = WorkingFolder();
+        if (std::filesystem::equivalent(working, installedFolder, error))
+            Report("%s: not found in %s", name, installedFolder.c_str());
+        else
+            Report("%s: not found in %s or in %s", name, working.c_str(), installedFolder.c_str());
     } else {
         Report("%s: not found in %s (the installed data folder is unknown)", name,
                WorkingFolder().c_str());

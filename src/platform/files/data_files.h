@@ -1,16 +1,17 @@
 // Finding the show's data files (scene1.bmp, demo.xm): first the working
 // folder, where a source build and hand-made variants keep them; then the
-// folder an installation puts beside the program, <prefix>/share/zelvik
-// for a program in <prefix>/bin, found from the executable's own path so
-// that an installed tree works wherever it is moved.
+// folder an installation puts beside the program (<prefix>/share/zelvik
+// for a program in <prefix>/bin on Linux, the program's own folder on
+// Windows), found from the executable's own path so that an installed tree
+// works wherever it is moved and whichever folder it is started from.
 #pragma once
 
 #include <string>
 
 namespace zelvik {
 
-// The installed data folder for an executable at `executable`:
-// <folder of the executable>/../share/zelvik, without the "..". "" for an
+// The data folder of a Unix-style installed tree for an executable at
+// `executable`: <folder of the executable>/../share/zelvik, without the "..". "" for an
 // empty path.
 std::string DataFolderBeside(const std::string& executable);
 

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "platform/files/data_files.h"
+
 namespace zelvik {
 
 std::string ExecutablePath()
@@ -22,5 +24,7 @@ std::string ExecutablePath()
         buffer.resize(buffer.size() * 2);
     }
 }
+
+std::string DataFolderFor(const std::string& executable) { return DataFolderBeside(executable); }
 
 }  // namespace zelvik

@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace zelvik {
@@ -24,6 +25,12 @@ std::string ExecutablePath()
         if (buffer.size() >= (1u << 16)) return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string DataFolderFor(const std::string& executable)
+{
+    if (executable.empty()) return {};
+    return std::filesystem::path(executable).parent_path().string();
 }
 
 }  // namespace zelvik
