@@ -184,7 +184,7 @@ bool OpenMusicOutput()
     return !MusicEnabled || StartMusic(Stereo != 0, HighRate != 0);
 }
 
-bool StartShowing()
+bool StartShowing(uint32_t seed)
 {
     SetDisplayWindowProc(DemoWindowProc);
     ClearWindowSystemError();
@@ -196,11 +196,9 @@ bool StartShowing()
     }
 
     // A data file found nowhere is left out, the show going on without
-    // pictures or silently; the finder has said where it looked. The tick
-    // count differs from run to run, and so does the show's random
-    // material.
+    // pictures or silently; the finder has said where it looked.
     const std::string sheet = FindDataFile(kSpriteSheetFile);
-    StartShow(GetTickCount(), sheet.empty() ? nullptr : sheet.c_str());
+    StartShow(seed, sheet.empty() ? nullptr : sheet.c_str());
     if (MusicEnabled) {
         const std::string music = FindDataFile(kDemoMusicFile);
         if (!music.empty()) PlayDemoMusic(music.c_str());
@@ -250,13 +248,17 @@ uint32_t FramesShown() { return FramesDrawn; }
 
 int DemoMain()
 {
+    // The random generator's seed is the tick count when the program
+    // starts, before the dialog: it differs from run to run, and so does the
+    // show's random material.
+    const uint32_t seed = GetTickCount();
     if (ShowOptionsDialog() == -1) {
         Report("cannot show the options dialog: %s", WindowSystemReason("unknown error"));
         return 1;
     }
     if (StartRequested == 0) return 1;
     if (!OpenMusicOutput()) return 1;
-    if (!StartShowing()) return 1;
+    if (!StartShowing(seed)) return 1;
     while (ShowStep()) {
     }
     StopShowing();

@@ -39,12 +39,12 @@ bool OpenMusicOutput();
 
 // The show after Start, with the music's output open when music is
 // enabled: opens the show's display, then finds the sprite sheet, seeds
-// the random generator with the tick count and sets the show up, starts
+// the random generator with `seed` and sets the show up, starts
 // the soundtrack, and starts the demo clock so that its zero is the moment
 // the music's first sample is heard. False, after one line saying why,
 // when the display cannot be opened; the display and the audio output are
 // then given back.
-bool StartShowing();
+bool StartShowing(uint32_t seed);
 
 // One step of the running show: the clock read, the music kept going and
 // the frame drawn and presented, which hands the window's input to

@@ -23,6 +23,7 @@
 #include "driver/report.h"
 #include "platform/audio/module_player.h"
 #include "platform/dialog/modeless_dialog.h"
+#include "platform/process/process.h"
 #include "program/backends.h"
 #include "program/demo_main.h"
 #include "program/options_dialog.h"
@@ -39,9 +40,13 @@ Stage CurrentStage = kLoading;
 // The data files the page has not yet settled.
 int PendingData = kSheetData | kMusicData;
 WindowHandle Options;
+// The tick count when the options were opened, the next show's seed: on a
+// page, each time the dialog comes is a new start of the program.
+uint32_t ShowSeed;
 
 void OpenOptions()
 {
+    ShowSeed = GetTickCount();
     ClearWindowSystemError();
     Options = CreateDialogParam(kOptionsDialogResource, nullptr, OptionsDialogProc, 0);
     if (Options == nullptr) {
@@ -65,7 +70,7 @@ void BeginShow()
         Report("the show goes on without music");
         MusicEnabled = 0;
     }
-    if (!StartShowing()) {
+    if (!StartShowing(ShowSeed)) {
         OpenOptions();
         return;
     }

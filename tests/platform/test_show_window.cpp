@@ -271,7 +271,7 @@ TEST_F(ShowWindowTest, EscapeCloseAndQuitEndTheShowAtTheStepThatSeesThem)
                            +[] { Push(Quit()); }}) {
             ResetFakeMusic();
             MusicEnabled = music ? 1 : 0;
-            ASSERT_TRUE(StartShowing());
+            ASSERT_TRUE(StartShowing(1));
             EXPECT_EQ(FakeMusic.plays, music ? 1 : 0);
             EXPECT_TRUE(ShowStep());
             EXPECT_TRUE(ShowStep());
