@@ -51,9 +51,8 @@ std::string FindDataFileIn(const char* name, const std::string& installedFolder)
         const std::string installed = installedFolder + "/" + name;
         if (Exists(installed)) return installed;
         // Started in the installed folder itself, the two places are one.
-        std::error_code error;
         const std::string working = WorkingFolder();
-        if (std::filesystem::equivalent(working, installedFolder, error))
+        if (working == installedFolder)
             Report("%s: not found in %s", name, installedFolder.c_str());
         else
             Report("%s: not found in %s or in %s", name, working.c_str(), installedFolder.c_str());

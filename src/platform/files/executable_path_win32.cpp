@@ -8,7 +8,6 @@
 #endif
 #include <windows.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace zelvik {
@@ -27,10 +26,12 @@ std::string ExecutablePath()
     }
 }
 
+// The folder is cut from the path as it is: std::filesystem would read the
+// UTF-8 name through another code page and spell a non-ASCII folder wrongly.
 std::string DataFolderFor(const std::string& executable)
 {
-    if (executable.empty()) return {};
-    return std::filesystem::path(executable).parent_path().string();
+    const size_t slash = executable.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : executable.substr(0, slash);
 }
 
 }  // namespace zelvik
