@@ -11,8 +11,8 @@
 namespace zelvik {
 
 // The data folder of a Unix-style installed tree for an executable at
-// `executable`: <folder of the executable>/../share/zelvik, without the "..". "" for an
-// empty path.
+// `executable`: <folder of the executable>/../share/zelvik, without the
+// "..". "" for an empty path.
 std::string DataFolderBeside(const std::string& executable);
 
 // The installed data folder of the running program, "" when its
