@@ -317,7 +317,8 @@ async function checkButton(page, id, name) {
 }
 
 // A site without the sprite sheet: the page names the missing file on its
-// status line, and the show still starts (without pictures).
+// status line, and the show still starts (without pictures); leaving full
+// screen ends it.
 async function checkMissingData(page) {
   hidden.add('scene1.bmp');
   try {
@@ -330,8 +331,16 @@ async function checkMissingData(page) {
     await waitForStage(page, 'show');
     await page.waitForFunction(() => window.zelvik.frameCount() >= 10, { timeout: 15000, polling: 50 });
     say(`without scene1.bmp the page says "${status}" and the show runs`);
-    await page.keyboard.press('Escape');
+    // Leaving full screen (the browser's own Escape, a phone's back
+    // gesture) ends the show as Escape does.
+    const left = await page.evaluate(async () => {
+      if (!document.fullscreenElement) return false;
+      await document.exitFullscreen();
+      return true;
+    });
+    if (!left) fail('the show did not play full screen');
     await waitForStage(page, 'dialog');
+    say('leaving full screen brought the options dialog back');
   } finally {
     hidden.clear();
   }
@@ -481,7 +490,8 @@ async function checkBackground(browser, page) {
   const drawnHidden = stillHidden.frames - hidden.frames;
   if (drawnHidden > 2) fail(`${drawnHidden} frames drawn while the page was hidden`);
   if (firstAt < 0) {
-    fail(`no frame drawn in ${after.length} animation frames after the page came back`);
+    const stage = await page.evaluate(() => window.zelvik.stage());
+    fail(`no frame drawn in ${after.length} animation frames after the page came back (stage: ${stage})`);
   } else {
     const first = after[firstAt];
     const last = after[after.length - 1];

@@ -10,9 +10,12 @@
 //   that is still visible is still watched;
 // - leaving full screen (the browser's own Escape, a phone's back gesture):
 //   WM_CLOSE, as the desktop's window closing would. A browser also leaves
-//   full screen when the page is hidden (another tab chosen) and says so
-//   only once the page is back: that is no request to end the show, which
-//   then goes on in the page;
+//   full screen when the page is hidden (another tab chosen), and says so
+//   at its next rendering step: mostly once the page is back, but now and
+//   then just before the page is hidden. Neither is a request to end the
+//   show, which then goes on in the page: a departure from full screen
+//   counts only when the page has not been hidden since and is still shown
+//   a moment later;
 // - a tap of a finger on the page: WM_CLOSE, since a phone has no Escape
 //   key. Only a tap that both began and ended while the show was up
 //   counts: the tap on Start that began it does not.
@@ -29,7 +32,7 @@ WindowHandle Handle;
 
 // clang-format off
 EM_JS(void, ListenToPage, (int keyDown, int activate, int close), {
-  const input = { queue: [], taps: new Set(), fullScreen: false, hiddenSinceChange: false };
+  const input = { queue: [], taps: new Set(), fullScreen: false, hiddenSinceChange: false, hides: 0 };
   const fullScreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
   input.fullScreen = Boolean(fullScreenElement());
   const note = (message, value) => { input.queue.push(message, value); };
@@ -37,12 +40,20 @@ EM_JS(void, ListenToPage, (int keyDown, int activate, int close), {
     [window, 'keydown', (event) => note(keyDown, event.keyCode & 0xFF)],
     [document, 'visibilitychange', () => {
       const visible = document.visibilityState === 'visible';
-      if (!visible) input.hiddenSinceChange = true;
+      if (!visible) {
+        input.hiddenSinceChange = true;
+        ++input.hides;
+      }
       note(activate, visible ? 1 : 0);
     }],
     [document, 'fullscreenchange', () => {
       const now = Boolean(fullScreenElement());
-      if (input.fullScreen && !now && !input.hiddenSinceChange) note(close, 0);
+      if (input.fullScreen && !now && !input.hiddenSinceChange) {
+        const hides = input.hides;
+        setTimeout(() => {
+          if (input.hides === hides && document.visibilityState === 'visible') note(close, 0);
+        }, 150);
+      }
       input.fullScreen = now;
       input.hiddenSinceChange = false;
     }],
