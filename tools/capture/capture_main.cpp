@@ -17,6 +17,7 @@
 
 #include "canvas/canvas.h"
 #include "shared/png_writer.h"
+#include "shared/whole_file.h"
 #include "capture/video_capture.h"
 #include "capture/video_writer.h"
 #include "display/display.h"
@@ -418,23 +419,7 @@ std::string WriteSurface(const std::string& path, std::vector<uint8_t>& rows)
     for (int32_t y = 0; y < OffscreenSurfaceHeight(); ++y)
         std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
                     surface + static_cast<size_t>(y) * pitch, static_cast<size_t>(rowBytes));
-    const std::string temporary = path + ".part";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return std::strerror(errno);
-    const bool written = std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    const int closeErrno = errno;
-    if (!written || !closed) {
-        std::remove(temporary.c_str());
-        return std::strerror(written ? closeErrno : writeErrno);
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return reason;
-    }
-    return "";
+    return WriteWholeFile(path, rows.data(), rows.size());
 }
 
 Outcome WriteFailed(const std::string& path, const std::string& why)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "shared/png_writer.h"
+#include "shared/whole_file.h"
 
 namespace make_icons {
 
@@ -96,23 +97,7 @@ std::string WriteWindowsIcon(const std::string& path, const std::vector<IconImag
     }
     for (const std::vector<uint8_t>& bytes : stored) file.insert(file.end(), bytes.begin(), bytes.end());
 
-    const std::string temporary = path + ".part";
-    FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (out == nullptr) return std::strerror(errno);
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
-        const std::string reason = std::strerror(written ? errno : writeErrno);
-        std::remove(temporary.c_str());
-        return reason;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return reason;
-    }
-    return {};
+    return zelvik::WriteWholeFile(path, file.data(), file.size());
 }
 
 }  // namespace make_icons

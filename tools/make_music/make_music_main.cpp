@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "score.h"
+#include "shared/whole_file.h"
 
 namespace {
 
@@ -23,25 +24,10 @@ constexpr size_t kMaximumSize = 1024 * 1024;  // bytes
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    const std::string temporary = path + ".part";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "make_music: %s: %s\n", temporary.c_str(), std::strerror(errno));
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        std::fprintf(stderr, "make_music: %s: write failed\n", temporary.c_str());
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "make_music: %s: %s\n", path.c_str(), std::strerror(errno));
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    const std::string failure = zelvik::WriteWholeFile(path, bytes.data(), bytes.size());
+    if (failure.empty()) return true;
+    std::fprintf(stderr, "make_music: %s: %s\n", path.c_str(), failure.c_str());
+    return false;
 }
 
 }  // namespace

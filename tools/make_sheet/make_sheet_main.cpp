@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bmp_writer.h"
 #include "canvas/sheet_layout.h"
+#include "shared/whole_file.h"
 #include "panels.h"
 #include "quantise.h"
 
@@ -127,18 +127,9 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> bytes = EncodeBmp(sheet, table);
     // Written beside the target and renamed into place, so that an
     // interrupted build never leaves a half-written sheet behind.
-    const std::string partial = output + ".part";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            std::fprintf(stderr, "make_sheet: cannot write %s\n", partial.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(partial.c_str(), output.c_str()) != 0) {
-        std::fprintf(stderr, "make_sheet: cannot rename %s to %s\n", partial.c_str(), output.c_str());
-        std::remove(partial.c_str());
+    const std::string failure = zelvik::WriteWholeFile(output, bytes.data(), bytes.size());
+    if (!failure.empty()) {
+        std::fprintf(stderr, "make_sheet: cannot write %s: %s\n", output.c_str(), failure.c_str());
         return 1;
     }
     return 0;

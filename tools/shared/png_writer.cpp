@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "shared/whole_file.h"
+
 namespace zelvik {
 
 namespace {
@@ -78,36 +80,16 @@ std::string EncodePng(PngSink& sink, const uint8_t* pixels, int32_t width, int32
     return {};
 }
 
-// Writes the PNG to a temporary name and renames it, so that a failed
+// Writes the PNG under a temporary name and renames it, so that a failed
 // write leaves no partial file.
 std::string WritePng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
                      size_t pitch, int colourType, const png_color* table, int tableSize)
 {
-    const std::string temporary = path + ".part";
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return std::strerror(errno);
-
-    PngSink sink;
-    sink.file = file;
-    const std::string failure = EncodePng(sink, pixels, width, height, pitch, colourType, table, tableSize);
-    if (!failure.empty()) {
-        std::fclose(file);
-        std::remove(temporary.c_str());
-        return failure;
-    }
-    const bool flushed = std::fflush(file) == 0;
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed || !closed) {
-        std::remove(temporary.c_str());
-        return std::strerror(flushed ? errno : savedErrno);
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return reason;
-    }
-    return {};
+    return WriteFileVia(path, [&](FILE* file) {
+        PngSink sink;
+        sink.file = file;
+        return EncodePng(sink, pixels, width, height, pitch, colourType, table, tableSize);
+    });
 }
 
 }  // namespace

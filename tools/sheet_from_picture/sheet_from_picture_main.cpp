@@ -20,6 +20,7 @@
 
 #include "bmp_writer.h"
 #include "canvas/sheet_layout.h"
+#include "shared/whole_file.h"
 
 extern char** environ;
 
@@ -122,17 +123,9 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> file = bmp::Encode(bmp::Fields{}, table, bmp::BottomUp(indices.data()));
 
     // Written beside the target and renamed, so a failure leaves no half file.
-    const std::string part = std::string(argv[2]) + ".part";
-    FILE* out = std::fopen(part.c_str(), "wb");
-    if (out == nullptr) {
-        Say("cannot write " + part + ": " + std::strerror(errno));
-        return 1;
-    }
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed || std::rename(part.c_str(), argv[2]) != 0) {
-        Say(std::string("cannot write ") + argv[2] + ": " + std::strerror(errno));
-        std::remove(part.c_str());
+    const std::string failure = zelvik::WriteWholeFile(argv[2], file.data(), file.size());
+    if (!failure.empty()) {
+        Say(std::string("cannot write ") + argv[2] + ": " + failure);
         return 1;
     }
     std::printf("%s: %dx%d, %zu colours, key index 255 at (%d, %d)\n", argv[2], kWidth, kHeight, colours.size(),
