@@ -114,21 +114,28 @@ for scale in 1 2; do
   ZELVIK_PID=$!
 
   # --- The dialog ---------------------------------------------------------------
-  dialog=$(window "Quillomarth demo engine") || fail "the options dialog did not appear: $(grep -v '^\[' "$ERR")"
-  sleep 0.5
+  window "Quillomarth demo engine" >/dev/null || fail "the options dialog did not appear: $(grep -v '^\[' "$ERR")"
+  # The compositor first maps the window, then gives it its title bar and
+  # moves its content down: the place is read again until the Start button
+  # is found there (or 5 s have passed; a sanitizer build is slow).
+  SHOT=$OUT/dialog-$scale.png
+  for attempt in $(seq 20); do
+    sleep 0.25
+    dialog=$(window "Quillomarth demo engine") || fail "the options dialog went away: $(grep -v '^\[' "$ERR")"
+    read -r x y w h < <(jq -r '"\(.rect.x) \(.rect.y) \(.rect.width) \(.rect.height)"' <<<"$dialog")
+    grim "$SHOT"
+    # The dialog's pixels: light grey with black text on the Start button.
+    px=$((x * scale)) py=$((y * scale)) pw=$((w * scale)) ph=$((h * scale))
+    start=$(convert "$SHOT" -crop "$((pw * 45 / 182))x$((ph * 17 / 50))+$((px + pw * 128 / 182))+$((py + ph * 6 / 50))" \
+      +repage -colorspace Gray -format "%[fx:round(minima*255)] %[fx:round(mean*255)]" info:)
+    read -r darkest mean <<<"$start"
+    ((darkest < 60 && mean > 150)) && break
+  done
   [[ $(jq -r .type <<<"$dialog") == floating_con ]] || fail "the dialog is tiled, not floating: $dialog"
-  read -r x y w h < <(jq -r '"\(.rect.x) \(.rect.y) \(.rect.width) \(.rect.height)"' <<<"$dialog")
   # 182 x 50 dialog units, about 320 x 80 points: not stretched.
   ((w < 400 && h < 120)) || fail "the dialog is ${w}x${h} points: stretched"
-  SHOT=$OUT/dialog-$scale.png
-  grim "$SHOT"
-  # The dialog's pixels: light grey with black text on the Start button.
-  px=$((x * scale)) py=$((y * scale)) pw=$((w * scale)) ph=$((h * scale))
-  start=$(convert "$SHOT" -crop "$((pw * 45 / 182))x$((ph * 17 / 50))+$((px + pw * 128 / 182))+$((py + ph * 6 / 50))" \
-    +repage -colorspace Gray -format "%[fx:round(minima*255)] %[fx:round(mean*255)]" info:)
-  read -r darkest mean <<<"$start"
   ((darkest < 60 && mean > 150)) || fail "no Start button drawn at its place (grey levels $start; see $SHOT)"
-  note "dialog: floating, ${w}x${h} points at ($x, $y); Start button grey levels $start"
+  note "dialog: floating, ${w}x${h} points at ($x, $y); Start button grey levels $start (look $attempt)"
 
   # --- Start by keyboard, the show -------------------------------------------------
   wtype -k Return
