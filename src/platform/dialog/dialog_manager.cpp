@@ -416,6 +416,16 @@ static bool MeasureScale(Dialog* d)
     return true;
 }
 
+// The template laid out in the dialog's base units, and the sizes that
+// follow from it.
+static void LayOut(Dialog* d, DialogLayout* layout)
+{
+    *layout = LayoutDialog(*d->dialogTemplate, d->base);
+    d->clientW = layout->window.w;
+    d->clientH = layout->window.h;
+    d->itemCount = layout->itemCount;
+}
+
 // The dialog's font at its scale, and the template laid out in the dialog
 // units that font gives; false when the font cannot be opened.
 static bool OpenFontAndLayOut(Dialog* d, const char* fontFile, DialogLayout* layout)
@@ -429,11 +439,45 @@ static bool OpenFontAndLayOut(Dialog* d, const char* fontFile, DialogLayout* lay
     int32_t lettersW = 0, lettersH = 0;
     TTF_SizeUTF8(d->font, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &lettersW, &lettersH);
     d->base = DialogBaseUnits{(lettersW / 26 + 1) / 2, TTF_FontHeight(d->font)};
-    *layout = LayoutDialog(*t, d->base);
-    d->clientW = layout->window.w;
-    d->clientH = layout->window.h;
-    d->itemCount = layout->itemCount;
+    LayOut(d, layout);
     return true;
+}
+
+// The height in drawable pixels of the laid-out dialog's smallest push
+// button; 0 when it has none.
+static int32_t SmallestPushButton(const Dialog* d, const DialogLayout& layout)
+{
+    int32_t smallest = 0;
+    for (int32_t i = 0; i < layout.itemCount; ++i) {
+        DialogItem item{};
+        item.style = d->dialogTemplate->items[i].style;
+        const int32_t h = layout.items[i].h;
+        if (IsPushButton(item) && (smallest == 0 || h < smallest)) smallest = h;
+    }
+    return smallest;
+}
+
+// A push button shorter than a finger's target, where the place it is
+// shown has room below (window_policy.h), is made taller by growing the
+// vertical dialog unit: the text keeps its size and the controls spread
+// out around it.
+static void StretchRows(Dialog* d, DialogLayout* layout)
+{
+    const float s = d->pixelsPerPoint;
+    const int32_t button = SmallestPushButton(d, *layout);
+    const float room = DialogRoomToGrow(static_cast<float>(layout->window.h) / s);
+    if (button == 0 || !(room > 1.0f)) return;
+    const auto wanted = static_cast<int32_t>(std::ceil(kTouchTargetPoints * s));
+    const auto tallest = static_cast<int32_t>(static_cast<float>(layout->window.h) * room);
+    while (SmallestPushButton(d, *layout) < wanted) {
+        ++d->base.y;
+        LayOut(d, layout);
+        if (layout->window.h > tallest) {
+            --d->base.y;
+            LayOut(d, layout);
+            return;
+        }
+    }
 }
 
 // The controls of the template at their laid-out places, each with its
@@ -502,6 +546,7 @@ WindowHandle CreateDialogParam(int32_t templateId, WindowHandle, DialogProc proc
             return nullptr;
         }
     }
+    StretchRows(d, &layout);
     // The window is made at its final place and size (a hidden window is not
     // reliably moved before it is first shown).
     const int pointsW = static_cast<int>(std::ceil(d->clientW / s));

@@ -40,4 +40,9 @@ float DesktopScaleSetting(SDL_Window* window);
 // is made: 1 where the dialog keeps its classic size.
 float DialogZoom(float pointsW, float pointsH);
 
+// How many times its height (`pointsH` points, after that zoom) the
+// dialog may grow to give fingers taller buttons: more than 1 only on a
+// touch screen where the page has the room.
+float DialogRoomToGrow(float pointsH);
+
 }  // namespace zelvik

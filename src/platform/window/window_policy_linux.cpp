@@ -181,5 +181,6 @@ float DesktopScaleSetting(SDL_Window* window)
 }
 
 float DialogZoom(float, float) { return 1.0f; }
+float DialogRoomToGrow(float) { return 1.0f; }
 
 }  // namespace zelvik

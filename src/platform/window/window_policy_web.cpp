@@ -28,6 +28,15 @@ EM_JS(double, FitDialogToPage, (double width, double height), {
   const zoom = Math.min(area.clientWidth / width, area.clientHeight / height, 4);
   return zoom > 1 ? zoom : 1;
 });
+// On a touch screen the dialog may then grow taller, as far as that area's
+// height allows (its buttons made large enough for fingers).
+EM_JS(double, RoomForDialogHeight, (double height), {
+  if (!window.matchMedia || !matchMedia('(pointer: coarse)').matches) return 1;
+  const canvas = Module.canvas;
+  const area = (canvas && canvas.parentElement) || document.body;
+  const room = area.clientHeight / height;
+  return room > 1 ? room : 1;
+});
 // clang-format on
 
 }  // namespace
@@ -53,5 +62,7 @@ float DialogZoom(float pointsW, float pointsH)
 {
     return static_cast<float>(FitDialogToPage(pointsW, pointsH));
 }
+
+float DialogRoomToGrow(float pointsH) { return static_cast<float>(RoomForDialogHeight(pointsH)); }
 
 }  // namespace zelvik

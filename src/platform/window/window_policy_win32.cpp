@@ -17,5 +17,6 @@ const char* MissingDialogFontAdvice() { return "the drawn dialog is not used on 
 float DesktopScaleSetting(SDL_Window*) { return 0.0f; }
 
 float DialogZoom(float, float) { return 1.0f; }
+float DialogRoomToGrow(float) { return 1.0f; }
 
 }  // namespace zelvik
