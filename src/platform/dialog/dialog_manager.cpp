@@ -458,9 +458,9 @@ static int32_t SmallestPushButton(const Dialog* d, const DialogLayout& layout)
 }
 
 // A push button shorter than a finger's target, where the place it is
-// shown has room below (window_policy.h), is made taller by growing the
-// vertical dialog unit: the text keeps its size and the controls spread
-// out around it.
+// shown has height to spare (window_policy.h), is made taller by growing
+// the vertical dialog unit: the text keeps its size and the controls
+// spread out around it.
 static void StretchRows(Dialog* d, DialogLayout* layout)
 {
     const float s = d->pixelsPerPoint;
