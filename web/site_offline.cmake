@@ -2,10 +2,11 @@
 # templates once every other file of the site is in place: the manifest
 # names the icons the site holds, the worker's list names every file of
 # the site (a compressed copy that a server hands out in place of its file
-# is left out) and its version is a digest of all of them. Nothing is
-# written when nothing changed.
+# is left out, and so are the files LEAVE_OUT names) and its version is a
+# digest of all of them. Nothing is written when nothing changed.
 #
-#   cmake -DSITE=folder -DMANIFEST=template -DWORKER=template -P site_offline.cmake
+#   cmake -DSITE=folder -DMANIFEST=template -DWORKER=template
+#         [-DLEAVE_OUT=name,name,...] -P site_offline.cmake
 foreach(variable SITE MANIFEST WORKER)
   if(NOT ${variable})
     message(FATAL_ERROR "site_offline.cmake needs -D${variable}=")
@@ -32,12 +33,14 @@ endif()
 file(READ "${MANIFEST}" template)
 file(CONFIGURE OUTPUT "${SITE}/${manifest_name}" CONTENT "${template}" @ONLY)
 
+string(REPLACE "," ";" leave_out "${LEAVE_OUT}")
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${SITE}" "${SITE}/*")
 list(SORT files)
 set(SITE_FILES "")
 set(digests "")
 foreach(file IN LISTS files)
-  if(file STREQUAL worker_name)
+  list(FIND leave_out "${file}" left_out)
+  if(file STREQUAL worker_name OR left_out GREATER -1)
     continue()
   endif()
   if(file MATCHES "^(.+)\\.(gz|br)$" AND EXISTS "${SITE}/${CMAKE_MATCH_1}")

@@ -150,7 +150,7 @@
       musicPlaying: () => module._ZelvikMusicPlaying() !== 0,
       // The show's data files still being fetched.
       dataPending: () => dataPending,
-      audioTime: () => (module.SDL2 && module.SDL2.audioContext ? module.SDL2.audioContext.currentTime : -1),
+      audioTime: () => (audioContext() ? audioContext().currentTime : -1),
     };
     document.body.dataset.ready = 'yes';
     // Done once the show's data files are settled too.

@@ -157,8 +157,11 @@ int main()
 {
     zelvik::InitProgram();
     zelvik::UseSystemBackends();
-    // The loop exists before any window, so that SDL's vertical sync ties
-    // presenting to the browser's animation frames.
+    // The page's loop: from here on the browser calls Step once per
+    // animation frame, and main returns at once. It exists before any
+    // window because making the dialog's renderer sets the loop's timing,
+    // which can only be set on a loop that exists (OpenOptions puts it back
+    // on animation frames).
     emscripten_set_main_loop(zelvik::Step, 0, 0);
     zelvik::OpenOptions();
     return 0;

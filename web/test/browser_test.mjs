@@ -41,20 +41,13 @@ import { readFile, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
+import { kChromiumArgs, kTypes } from './chromium.mjs';
 
 const [siteDir, expectedFile, seedText, fpsText] = process.argv.slice(2);
 if (!siteDir || !expectedFile || !seedText || !fpsText) {
   console.error('usage: node browser_test.mjs SITE_DIR EXPECTED_FILE SEED FPS');
   process.exit(2);
 }
-
-const kTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf',
-};
 
 // Files the server answers with 404, as if the site had been deployed
 // without them.
@@ -187,11 +180,7 @@ async function inFirefox(pulseServer, withFrames) {
 async function inChromium() {
   await inBrowser('chromium', {
     executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
-    args: [
-      '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--window-size=800,600',
-    ],
+    args: kChromiumArgs,
   }, async (browser) => {
     const page = await browser.newPage();
     // The site's service worker would answer from its cache where the

@@ -1,5 +1,6 @@
 // What the browser tests share: the types a server gives the site's files,
-// and the system's chromium started headless with a profile of its own.
+// the switches chromium is started with, and the system's chromium started
+// headless with a profile of its own.
 import { mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -15,6 +16,14 @@ export const kTypes = {
   '.xm': 'audio/xm',
 };
 
+// Chromium's switches for a test: no sandbox (tests may run as root), no
+// graphics processor, nothing of its own on the network, an 800x600 window.
+export const kChromiumArgs = [
+  '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--window-size=800,600',
+];
+
 // Runs `check(page)` in a page of Debian's chromium (ZELVIK_CHROMIUM names
 // another), headless, in an 800x600 window, with a fresh profile and
 // nothing of its own on the network; `args` are more switches. The browser
@@ -28,9 +37,7 @@ export async function withChromiumPage(args, check) {
       executablePath: process.env.ZELVIK_CHROMIUM || '/usr/bin/chromium',
       headless: true,
       userDataDir: profile,
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-             '--disable-background-networking', '--disable-component-update', '--disable-sync',
-             '--window-size=800,600', ...args],
+      args: ['--headless', ...kChromiumArgs, ...args],
     });
     const page = await browser.newPage();
     await check(page);

@@ -9,9 +9,11 @@
 // WebGL runs on the processor, as it does on machines without a usable
 // graphics driver.
 //
-// The back buffer is plain memory in the module: 32-bit words whose bytes
-// are red, green, blue and a fourth byte, which is what a canvas's image
-// data is. The canvas reads that byte as opacity, so each flip sets it.
+// The back buffer is plain memory in the module: 32-bit words 0x00RRGGBB,
+// the show's own frame words, so the frame is written straight into it. A
+// canvas's image data wants the bytes red, green, blue, opacity in memory;
+// each flip turns the words into that in one pass over the buffer (the
+// red and blue bytes exchanged, the opacity byte set).
 // The image data object is made once and made again only when the
 // module's memory has grown (its old view is then gone): a flip allocates
 // nothing.
@@ -105,9 +107,9 @@ int Open(const char*, int32_t width, int32_t height)
 int GetPixelFormat(ReportedPixelFormat* format)
 {
     if (Pixels.empty()) return 0;
-    // Bytes red, green, blue in memory: "32-swapped" on a little-endian
-    // machine, which WebAssembly is.
-    *format = ReportedPixelFormat{kPixelFormatRgbFlag, 32, 0x000000FF, 0x0000FF00, 0x00FF0000};
+    // The frame's own words: the surface takes them unchanged, and Flip
+    // puts them into the canvas's byte order.
+    *format = ReportedPixelFormat{kPixelFormatRgbFlag, 32, 0x00FF0000, 0x0000FF00, 0x000000FF};
     return 1;
 }
 
@@ -128,7 +130,11 @@ void Unlock(uint8_t*) {}
 
 void Flip()
 {
-    for (uint32_t& pixel : Pixels) pixel |= 0xFF000000u;
+    // 0x00RRGGBB becomes 0xFFBBGGRR: bytes red, green, blue, opacity in
+    // the memory of a little-endian machine, which WebAssembly is. The
+    // buffer is written whole before each flip, so each word is turned once.
+    for (uint32_t& pixel : Pixels)
+        pixel = 0xFF000000u | ((pixel & 0xFF0000u) >> 16) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16);
     PutPicture(reinterpret_cast<const uint8_t*>(Pixels.data()), Width, Height);
 }
 

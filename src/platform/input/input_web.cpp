@@ -36,6 +36,19 @@ EM_JS(void, ListenToPage, (int keyDown, int activate, int close), {
   const fullScreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
   input.fullScreen = Boolean(fullScreenElement());
   const note = (message, value) => { input.queue.push(message, value); };
+  // Full screen entered or left (the standard event or the older prefixed
+  // one, whichever the browser sends).
+  const fullScreenChanged = () => {
+    const now = Boolean(fullScreenElement());
+    if (input.fullScreen && !now && !input.hiddenSinceChange) {
+      const hides = input.hides;
+      setTimeout(() => {
+        if (input.hides === hides && document.visibilityState === 'visible') note(close, 0);
+      }, 150);
+    }
+    input.fullScreen = now;
+    input.hiddenSinceChange = false;
+  };
   const listeners = [
     [window, 'keydown', (event) => note(keyDown, event.keyCode & 0xFF)],
     [document, 'visibilitychange', () => {
@@ -46,24 +59,14 @@ EM_JS(void, ListenToPage, (int keyDown, int activate, int close), {
       }
       note(activate, visible ? 1 : 0);
     }],
-    [document, 'fullscreenchange', () => {
-      const now = Boolean(fullScreenElement());
-      if (input.fullScreen && !now && !input.hiddenSinceChange) {
-        const hides = input.hides;
-        setTimeout(() => {
-          if (input.hides === hides && document.visibilityState === 'visible') note(close, 0);
-        }, 150);
-      }
-      input.fullScreen = now;
-      input.hiddenSinceChange = false;
-    }],
+    [document, 'fullscreenchange', fullScreenChanged],
+    [document, 'webkitfullscreenchange', fullScreenChanged],
     [document, 'pointerdown', (event) => { if (event.pointerType === 'touch') input.taps.add(event.pointerId); }],
     [document, 'pointerup', (event) => {
       if (event.pointerType === 'touch' && input.taps.delete(event.pointerId)) note(close, 0);
     }],
     [document, 'pointercancel', (event) => input.taps.delete(event.pointerId)],
   ];
-  listeners.push([document, 'webkitfullscreenchange', listeners[2][2]]);
   // (No destructuring here: the build's JavaScript minifier garbles it.)
   for (const entry of listeners) entry[0].addEventListener(entry[1], entry[2]);
   input.stop = () => {
