@@ -50,6 +50,17 @@ configure_native_build() {
   fi
 }
 
+# The parallel jobs of the native builds the other scripts start: two, as
+# the machine may be building something else at the same time.
+NATIVE_JOBS=2
+
+# Builds the named targets of the native build, configured first if need be.
+native_build() {
+  configure_native_build
+  cmake --build "$BUILD_DIR" --parallel "$NATIVE_JOBS" --target "$@" >/dev/null ||
+    die "building $* in $BUILD_DIR failed"
+}
+
 # Where the build in folder $1 put $2 (a name of its paths.txt, which CMake
 # writes: zelvik, zelvik-capture, sheet_from_picture, zelvik_bench, data,
 # icons, windows_icon, fuzz_sprite_sheet, fuzz_module, fuzz_seeds; in the
@@ -70,9 +81,7 @@ build_path() {
 # prints the folder that holds them. Their bytes are the same on every
 # system, so the Windows and web builds take them from here.
 native_data_files() {
-  configure_native_build
-  cmake --build "$BUILD_DIR" --parallel 2 --target scene_sheet demo_music >/dev/null ||
-    die "making the data files in $BUILD_DIR failed"
+  native_build scene_sheet demo_music
   build_path "$BUILD_DIR" data
 }
 
