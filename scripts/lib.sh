@@ -4,11 +4,18 @@
 # configuration) that the Windows and web builds compile their libraries
 # from. Each of these is written here and nowhere else.
 #
-# Sets ROOT (the checkout) and BUILD_DIR (the native build, ZELVIK_BUILD_DIR
-# or build/). Messages are prefixed with the sourcing script's name.
+# Sets ROOT (the checkout), BUILD_DIR (the native build, ZELVIK_BUILD_DIR
+# or build/), WINDOWS_BUILD_DIR (the Windows cross build,
+# ZELVIK_WINDOWS_BUILD_DIR or build-windows/) and WEB_BUILD_DIR (the web
+# build, ZELVIK_WEB_BUILD_DIR or build-web/). Messages are prefixed with the
+# sourcing script's name.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${ZELVIK_BUILD_DIR:-$ROOT/build}"
+# shellcheck disable=SC2034 # for the scripts that source this file
+WINDOWS_BUILD_DIR="${ZELVIK_WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
+# shellcheck disable=SC2034
+WEB_BUILD_DIR="${ZELVIK_WEB_BUILD_DIR:-$ROOT/build-web}"
 SCRIPT_NAME="$(basename "$0")"
 
 say() { echo "$SCRIPT_NAME: $*" >&2; }
