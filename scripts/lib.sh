@@ -68,10 +68,8 @@ native_build() {
     die "building $* in $BUILD_DIR failed"
 }
 
-# Where the build in folder $1 put $2 (a name of its paths.txt, which CMake
-# writes: zelvik, zelvik-capture, sheet_from_picture, zelvik_bench, data,
-# icons, windows_icon, fuzz_sprite_sheet, fuzz_module, fuzz_seeds; in the
-# Windows build zelvik, zip, zelvik_tests).
+# Where the build in folder $1 put $2: a name of its paths.txt, which CMake
+# writes from the zelvik_path() calls of the CMakeLists.txt files.
 build_path() {
   local file="$1/paths.txt" line
   [[ -f "$file" ]] || die "$1 is not configured (no paths.txt)"
