@@ -4,11 +4,18 @@
 # configuration) that the Windows and web builds compile their libraries
 # from. Each of these is written here and nowhere else.
 #
-# Sets ROOT (the checkout) and BUILD_DIR (the native build, ZELVIK_BUILD_DIR
-# or build/). Messages are prefixed with the sourcing script's name.
+# Sets ROOT (the checkout), BUILD_DIR (the native build, ZELVIK_BUILD_DIR
+# or build/), WINDOWS_BUILD_DIR (the Windows cross build,
+# ZELVIK_WINDOWS_BUILD_DIR or build-windows/) and WEB_BUILD_DIR (the web
+# build, ZELVIK_WEB_BUILD_DIR or build-web/). Messages are prefixed with the
+# sourcing script's name.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${ZELVIK_BUILD_DIR:-$ROOT/build}"
+# shellcheck disable=SC2034 # for the scripts that source this file
+WINDOWS_BUILD_DIR="${ZELVIK_WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
+# shellcheck disable=SC2034
+WEB_BUILD_DIR="${ZELVIK_WEB_BUILD_DIR:-$ROOT/build-web}"
 SCRIPT_NAME="$(basename "$0")"
 
 say() { echo "$SCRIPT_NAME: $*" >&2; }
@@ -50,10 +57,19 @@ configure_native_build() {
   fi
 }
 
-# Where the build in folder $1 put $2 (a name of its paths.txt, which CMake
-# writes: zelvik, zelvik-capture, sheet_from_picture, zelvik_bench, data,
-# icons, windows_icon, fuzz_sprite_sheet, fuzz_module, fuzz_seeds; in the
-# Windows build zelvik, zip, zelvik_tests).
+# The parallel jobs of the native builds the other scripts start: two, as
+# the machine may be building something else at the same time.
+NATIVE_JOBS=2
+
+# Builds the named targets of the native build, configured first if need be.
+native_build() {
+  configure_native_build
+  cmake --build "$BUILD_DIR" --parallel "$NATIVE_JOBS" --target "$@" >/dev/null ||
+    die "building $* in $BUILD_DIR failed"
+}
+
+# Where the build in folder $1 put $2: a name of its paths.txt, which CMake
+# writes from the zelvik_path() calls of the CMakeLists.txt files.
 build_path() {
   local file="$1/paths.txt" line
   [[ -f "$file" ]] || die "$1 is not configured (no paths.txt)"
@@ -70,9 +86,7 @@ build_path() {
 # prints the folder that holds them. Their bytes are the same on every
 # system, so the Windows and web builds take them from here.
 native_data_files() {
-  configure_native_build
-  cmake --build "$BUILD_DIR" --parallel 2 --target scene_sheet demo_music >/dev/null ||
-    die "making the data files in $BUILD_DIR failed"
+  native_build scene_sheet demo_music
   build_path "$BUILD_DIR" data
 }
 
